@@ -1,0 +1,21 @@
+#include "library/movie_library.h"
+
+#include <chrono>
+
+void RequestStop(MovieLibrary& library) {
+    {
+        std::lock_guard lock(library.StopMutex);
+        library.StopRequested = true;
+    }
+    library.StopWake.notify_all();
+}
+
+bool SleepUnlessStopped(MovieLibrary& library, int ms) {
+    std::unique_lock lock(library.StopMutex);
+    return !library.StopWake.wait_for(lock, std::chrono::milliseconds(ms), [&] { return library.StopRequested.load(); });
+}
+
+void ShowStatus(MovieLibrary& library, const QString& text) {
+    if (library.Host.ShowStatus)
+        library.Host.ShowStatus(text);
+}

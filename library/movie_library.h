@@ -1,0 +1,61 @@
+#pragma once
+
+#include "library/movie_record.h"
+
+#include <QString>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// What the pipeline needs from whoever shows it: the window, or the console of a headless run.
+// Every member may be empty; callers test before calling.
+struct LibraryHost {
+    std::function<void(const QString&)> ShowStatus;     // waits until the text is shown
+    std::function<void()> LibraryReady;                 // waits until the host has handled it
+    std::function<void()> WallRefresh;                  // posted, never waits
+    std::function<void(const QString&)> DetailRebuilt;  // posted: "detail.html" was rewritten for a retry
+};
+
+inline constexpr int WorkerCount = 10;
+
+// The collection and everything the background threads share with the window.
+// Owned through std::shared_ptr so that a thread still running at close keeps it alive.
+struct MovieLibrary {
+    std::vector<FolderSummary> Folders;
+    std::vector<MovieRecord> Movies;  // never resized after collation: RetryQueue points into it
+    std::atomic<bool> StopRequested{false};
+    std::vector<MovieRecord> PosterQueue;  // copies; guarded by QueueMutex once the workers run
+    std::vector<MovieRecord*> RetryQueue;  // guarded by QueueMutex
+    std::thread BuildThread;
+    std::array<std::thread, WorkerCount> WorkerThreads;
+    std::mutex QueueMutex;  // exists from construction, so an early retry request is safe
+    QString UpdateNotice;   // guarded by RecordsMutex
+    LibraryHost Host;       // stands for the view and the main frame
+    QString WallPagePath;   // guarded by RecordsMutex
+
+    // Once the library is ready, the build thread and the window both touch records of Movies.
+    // Lookups work on a copy and store the result under this lock; page builders and edits hold it too.
+    // Never held during a download, never taken while QueueMutex is held.
+    std::mutex RecordsMutex;
+    // Serialises the writers of "detail.html" (the window and the retry service).
+    std::mutex DetailPageMutex;
+
+    // Lets cancellable sleeps wake at once when a stop is requested.
+    std::mutex StopMutex;
+    std::condition_variable StopWake;
+    // Threads that have not yet returned; the stop sequence waits briefly on this.
+    std::atomic<int> RunningThreads{0};
+};
+
+// Sets StopRequested and wakes every cancellable sleep.
+void RequestStop(MovieLibrary& library);
+
+// Sleeps up to `ms` milliseconds; returns early (false) when a stop is requested.
+bool SleepUnlessStopped(MovieLibrary& library, int ms);
+
+// Shows a progress text through the host, if it has a status bar.
+void ShowStatus(MovieLibrary& library, const QString& text);

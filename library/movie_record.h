@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// One video file. Field order mirrors the metadata file and the pages that list the fields.
+struct MovieRecord {
+    QString FilePath;  // full path as the file system spells it; the movie's identity
+    QString FileName;
+    QString Folder;
+    QString FolderImage;
+    int32_t FolderVideoCount = 0;
+    int32_t FolderImageCount = 0;
+    int32_t FolderSubfolderCount = 0;
+    QString SearchKey;
+    QString DisplayTitle;
+    QString infourl;
+    QString movieurl;
+    QString picurl;
+    QString Title;
+    QString OriginalTitle;
+    QString CountryOfOrigin;
+    QString ProductionYear;
+    QString Rating;
+    QString Genres;
+    QString Overview;
+    QString Notes;
+    QString watched;
+};
+
+// One scanned folder; summaries of subfolders precede their parent's.
+struct FolderSummary {
+    int32_t VideoCount = 0;
+    int32_t ImageCount = 0;
+    int32_t SubfolderCount = 0;
+    QString Path;  // the folder string exactly as the scan received it
+    QString FirstImage;
+};
