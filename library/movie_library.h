@@ -32,6 +32,9 @@ struct MovieLibrary {
     std::vector<MovieRecord*> RetryQueue;  // guarded by QueueMutex
     std::thread BuildThread;
     std::array<std::thread, WorkerCount> WorkerThreads;
+    // Set by each thread as it returns (0: build thread, 1 to 10: workers), so the stop sequence can
+    // join the ones that have ended and detach the rest.
+    std::array<std::atomic<bool>, WorkerCount + 1> ThreadDone{};
     std::mutex QueueMutex;  // exists from construction, so an early retry request is safe
     QString UpdateNotice;   // guarded by RecordsMutex
     LibraryHost Host;       // stands for the view and the main frame
@@ -47,8 +50,6 @@ struct MovieLibrary {
     // Lets cancellable sleeps wake at once when a stop is requested.
     std::mutex StopMutex;
     std::condition_variable StopWake;
-    // Threads that have not yet returned; the stop sequence waits briefly on this.
-    std::atomic<int> RunningThreads{0};
 };
 
 // Sets StopRequested and wakes every cancellable sleep.

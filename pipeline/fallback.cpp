@@ -1,0 +1,3 @@
+#include "pipeline/fallback.h"
+
+void RunFallbackStage(MovieLibrary& library) { (void)library; }
