@@ -1,0 +1,63 @@
+#include "extract/labels.h"
+
+const std::array<FieldLabelRow, 16> FieldLabelTable = {{
+    {u"IMDB", &MovieRecord::Rating, {}},
+    {u"国家", &MovieRecord::CountryOfOrigin, {}},
+    {u"地区", &MovieRecord::CountryOfOrigin, {}},
+    {u"年代", &MovieRecord::ProductionYear, {}},
+    {u"出品年代", &MovieRecord::ProductionYear, {}},
+    {u"中文", &MovieRecord::Title, {u"中文简介"}},
+    {u"英名", &MovieRecord::OriginalTitle, {}},
+    {u"英文", &MovieRecord::OriginalTitle, {}},
+    {u"原名", &MovieRecord::OriginalTitle, {}},
+    {u"影片原名", &MovieRecord::OriginalTitle, {}},
+    {u"译名", &MovieRecord::Title, {}},
+    {u"别名", &MovieRecord::OriginalTitle, {}},
+    // Prose about the title ("片名的由来", "片名&…") is not the title.
+    {u"片名", &MovieRecord::OriginalTitle, {u"片名&", u"片名来", u"片名中的", u"片名的由", u"片名的来", u"片名的意"}},
+    {u"影片类型", &MovieRecord::Genres, {}},
+    {u"类别", &MovieRecord::Genres, {}},
+    {u"类別", &MovieRecord::Genres, {}}, // traditional second character
+}};
+
+namespace {
+
+bool RowHolds(const FieldLabelRow& row, QStringView key) {
+    if (!key.startsWith(row.Label))
+        return false;
+    for (QStringView exception : row.Exceptions)
+        if (!exception.isEmpty() && key.startsWith(exception))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString MovieRecord::*FieldForLabelKey(QStringView key) {
+    for (const FieldLabelRow& row : FieldLabelTable)
+        if (RowHolds(row, key))
+            return row.Field;
+    return nullptr;
+}
+
+const std::array<QStringView, 32> LabelWords = {
+    u" ",        u"　",       u"：",       u":",        u"◎",        u"?",        u"】",       u"IMDB评分",
+    u"IMDB链接", u"IMDB评",   u"IMDB評分", u"英文原名", u"影片类型", u"影片原名", u"中文译名", u"中文原名",
+    u"英文片名", u"中文片名", u"出品年代", u"英文名",   u"中文名",   u"英文片",   u"中文片",   u"地区",
+    u"国家",     u"类别",     u"年代",     u"片名",     u"译名",     u"别名",     u"英名",     u"原名",
+};
+
+QString CleanFieldValue(const QString& value) {
+    QString cleaned = value;
+    for (QStringView word : LabelWords)
+        cleaned.remove(word.toString());
+    for (qsizetype i = 0; i < cleaned.size(); ++i) {
+        const QChar c = cleaned.at(i);
+        if (c == u'.' || c == u'/' || c == u'[') {
+            if (i > 0)
+                cleaned = cleaned.mid(i + 1);
+            break;
+        }
+    }
+    return cleaned;
+}

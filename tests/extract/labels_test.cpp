@@ -1,0 +1,75 @@
+#include "extract/labels.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(CleanFieldValue, RemovesLabelsDecorationsAndBlanks) {
+    EXPECT_EQ(CleanFieldValue(u"◎国　　家　美国"_s), u"美国"_s);
+    EXPECT_EQ(CleanFieldValue(u"◎年　　代　2009"_s), u"2009"_s);
+    EXPECT_EQ(CleanFieldValue(u"The Dark Knight"_s), u"TheDarkKnight"_s);
+    EXPECT_EQ(CleanFieldValue(u"【类别】剧情"_s), u"【剧情"_s); // only the closing bracket is a label word
+    EXPECT_EQ(CleanFieldValue(u"片名: Heat?"_s), u"Heat"_s);
+    EXPECT_EQ(CleanFieldValue(QString()), QString());
+}
+
+TEST(CleanFieldValue, LongerLabelsGoBeforeTheShorterOnesTheyContain) {
+    // Were "原名" removed first, "英文" would be left behind.
+    EXPECT_EQ(CleanFieldValue(u"英文原名Heat"_s), u"Heat"_s);
+    // "IMDB评分" before "IMDB评": otherwise a stray "分" stays.
+    EXPECT_EQ(CleanFieldValue(u"IMDB评分8"_s), u"8"_s);
+    EXPECT_EQ(CleanFieldValue(u"中文译名盗梦空间"_s), u"盗梦空间"_s);
+}
+
+TEST(CleanFieldValue, KeepsOnlyTheTextAfterTheFirstSeparatorUnlessItLeads) {
+    EXPECT_EQ(CleanFieldValue(u"美国/英国"_s), u"英国"_s);
+    EXPECT_EQ(CleanFieldValue(u"IMDB评分：7.6/10"_s), u"6/10"_s);
+    EXPECT_EQ(CleanFieldValue(u"[美国]"_s), u"[美国]"_s);
+    EXPECT_EQ(CleanFieldValue(u"/美国/英国"_s), u"/美国/英国"_s);
+    EXPECT_EQ(CleanFieldValue(u"美国[英国"_s), u"英国"_s);
+    EXPECT_EQ(CleanFieldValue(u"美国/"_s), QString());
+}
+
+TEST(CleanFieldValue, LeavesItsArgumentAlone) {
+    const QString value = u"◎片　　名　Heat"_s;
+    const QString copy = value;
+    EXPECT_EQ(CleanFieldValue(value), u"Heat"_s);
+    EXPECT_EQ(value, copy);
+}
+
+TEST(FieldLabelTable, RecognisesEachLabel) {
+    struct Case {
+        QString key;
+        QString MovieRecord::*field;
+    };
+    const Case cases[] = {
+        {u"IMDB评分7.5/10"_s, &MovieRecord::Rating},
+        {u"IMDB链接http://x"_s, &MovieRecord::Rating},
+        {u"国家"_s, &MovieRecord::CountryOfOrigin}, // a label with no value still counts
+        {u"地区中国"_s, &MovieRecord::CountryOfOrigin},
+        {u"年代2009"_s, &MovieRecord::ProductionYear},
+        {u"出品年代2009"_s, &MovieRecord::ProductionYear},
+        {u"中文名盗梦空间"_s, &MovieRecord::Title},
+        {u"英名Inception"_s, &MovieRecord::OriginalTitle},
+        {u"英文名Inception"_s, &MovieRecord::OriginalTitle},
+        {u"原名Inception"_s, &MovieRecord::OriginalTitle},
+        {u"影片原名Inception"_s, &MovieRecord::OriginalTitle},
+        {u"译名盗梦空间"_s, &MovieRecord::Title},
+        {u"别名Origin"_s, &MovieRecord::OriginalTitle},
+        {u"片名Inception"_s, &MovieRecord::OriginalTitle},
+        {u"影片类型剧情"_s, &MovieRecord::Genres},
+        {u"类别剧情"_s, &MovieRecord::Genres},
+        {u"类別劇情"_s, &MovieRecord::Genres},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FieldForLabelKey(c.key), c.field) << c.key.toStdString();
+}
+
+TEST(FieldLabelTable, ExclusionsAndShortKeysFallToTheOverview) {
+    for (const QString& key :
+         {u"IMD"_s, u"中文简介一个梦"_s, u"片名的由来是"_s, u"片名的来历"_s, u"片名的意思"_s, u"片名中的梦"_s,
+          u"片名&海报"_s, u"片名来自"_s, u"片"_s, QString(), u"imdb7.5"_s, u"导演诺兰"_s})
+        EXPECT_EQ(FieldForLabelKey(key), nullptr) << key.toStdString();
+    // The exclusions only reject the "片名" row; "片名的" alone is still a title line.
+    EXPECT_EQ(FieldForLabelKey(u"片名的"_s), &MovieRecord::OriginalTitle);
+}
