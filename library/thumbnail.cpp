@@ -1,0 +1,67 @@
+#include "library/thumbnail.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+QString ThumbnailPath(const QString& picture) {
+    return picture.left(std::max<qsizetype>(0, picture.size() - 4)) + u".thumb.jpg"_s;
+}
+
+QSize ThumbnailSize(QSize picture) {
+    if (picture.width() <= 0 || picture.height() <= 0)
+        return {};
+    const double scale = std::max(double(picture.width()) / ThumbnailWidth, double(picture.height()) / ThumbnailHeight);
+    return {int(picture.width() / scale + 0.5), int(picture.height() / scale + 0.5)};
+}
+
+namespace {
+
+QImage ReadScaled(const QString& picture) {
+    QImageReader reader(picture);
+    const QSize size = ThumbnailSize(reader.size());
+    if (!size.isValid())
+        return {};
+    // The JPEG decoder then works at a reduced scale, which is most of the speed; quality 75 keeps
+    // its final smooth scaling step.
+    reader.setScaledSize(size);
+    reader.setQuality(75);
+    QImage image = reader.read();
+    if (!image.isNull() && image.size() != size)
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+// Through a temporary file and a rename: the page may load the thumbnail while it is written, and two
+// threads may make the same one at once.
+bool WriteJpeg(const QImage& image, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&file, "jpg");
+    writer.setQuality(90);
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+QString MakeThumbnail(QString picture) {
+    if (picture.isEmpty() || !QFileInfo::exists(picture))
+        return {};
+    const QString thumbnail = ThumbnailPath(picture);
+    if (QFileInfo::exists(thumbnail))
+        return thumbnail;
+    const QImage image = ReadScaled(picture);
+    if (!image.isNull())
+        WriteJpeg(image, thumbnail);
+    return thumbnail;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+// The box the wall shows pictures in.
+inline constexpr int ThumbnailWidth = 117;
+inline constexpr int ThumbnailHeight = 165;
+
+// The thumbnail beside a picture: the picture's path without its last four characters (".jpg" in any
+// letter case) followed by ".thumb.jpg".
+QString ThumbnailPath(const QString& picture);
+
+// The picture scaled to fit the box, one side exactly on it; smaller pictures are enlarged.
+QSize ThumbnailSize(QSize picture);
+
+// Returns the thumbnail path of `picture`, making the thumbnail (JPEG, quality 90) when it does not
+// exist yet; an existing thumbnail is never remade. Empty when the picture does not exist. When the
+// picture cannot be decoded or the thumbnail cannot be written, nothing is written and the path is
+// still returned, so the next wall build tries again.
+QString MakeThumbnail(QString picture);
