@@ -1,0 +1,136 @@
+#include "web/encodings.h"
+
+#include <QChar>
+#include <cerrno>
+#include <iconv.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qsizetype ProbeLength = 512;
+
+// The converters take zero-terminated bytes: anything from the first zero byte on is not text.
+QByteArray UpToZero(const QByteArray& bytes) {
+    const qsizetype end = bytes.indexOf('\0');
+    return end < 0 ? bytes : bytes.left(end);
+}
+
+bool IsAscii(const QByteArray& bytes) {
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Converts with iconv the way the Windows converter behaves with default flags: a byte that does
+// not start a valid sequence becomes U+FFFD and the conversion goes on with the next byte.
+QString ConvertCodePage(const QByteArray& input, const char* codePage) {
+    const QByteArray bytes = UpToZero(input);
+    if (bytes.isEmpty())
+        return {};
+    if (IsAscii(bytes)) // every code page here is an ASCII superset
+        return QString::fromLatin1(bytes);
+
+    iconv_t cd = iconv_open("UTF-16LE", codePage);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return {};
+    // A double-byte code page never needs more than one UTF-16 unit per input byte; a pair of
+    // units per byte leaves room for anything iconv may produce.
+    QByteArray out(bytes.size() * 4 + 8, Qt::Uninitialized);
+    char* in = const_cast<char*>(bytes.constData());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    char* outPtr = out.data();
+    size_t outLeft = static_cast<size_t>(out.size());
+    const auto putReplacement = [&] {
+        // U+FFFD, little-endian
+        *outPtr++ = char(0xFD);
+        *outPtr++ = char(0xFF);
+        outLeft -= 2;
+    };
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1))
+            break;
+        if (errno == EILSEQ) {
+            putReplacement();
+            ++in;
+            --inLeft;
+        } else if (errno == EINVAL) { // a lead byte cut off by the end of the text
+            putReplacement();
+            break;
+        } else {
+            break; // E2BIG cannot happen with the room above
+        }
+    }
+    iconv_close(cd);
+    const auto units = (outPtr - out.constData()) / 2;
+    return QString(reinterpret_cast<const QChar*>(out.constData()), units);
+}
+
+} // namespace
+
+QString AnsiToWide(const QByteArray& bytes) {
+    return ConvertCodePage(bytes, "CP936");
+}
+
+QString Big5ToWide(const QByteArray& bytes) {
+    return ConvertCodePage(bytes, "CP950");
+}
+
+QString Utf8ToWide(const QByteArray& bytes) {
+    return QString::fromUtf8(UpToZero(bytes));
+}
+
+QByteArray WideToUtf8(const QString& text) {
+    return text.toUtf8();
+}
+
+QString DecodePageBytes(const QByteArray& bytes) {
+    // Two bytes per character at most, so this prefix always holds the first 512 characters.
+    QString probe = AnsiToWide(UpToZero(bytes).left(ProbeLength * 2)).left(ProbeLength).toLower();
+    const qsizetype charset = probe.indexOf(u"charset="_s);
+    if (charset >= 0)
+        probe = probe.mid(charset + 8);
+    qsizetype cut = probe.size();
+    for (QChar stop : {u'"', u'/', u' ', u'>'}) {
+        const qsizetype at = probe.indexOf(stop);
+        if (at >= 0 && at < cut)
+            cut = at;
+    }
+    probe.truncate(cut);
+
+    if (probe == u"big5"_s)
+        return Big5ToWide(bytes);
+    if (probe == u"utf-8"_s)
+        return Utf8ToWide(bytes);
+    return AnsiToWide(bytes);
+}
+
+QString EncodeQuery(QString text) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    QString out;
+    out.reserve(text.size() * 3);
+    const auto putByte = [&out](unsigned byte) {
+        out += u'%';
+        out += QLatin1Char(Hex[(byte >> 4) & 0xF]);
+        out += QLatin1Char(Hex[byte & 0xF]);
+    };
+    for (QChar c : text) {
+        const unsigned u = c.unicode();
+        if (u >= 0x100) {
+            // Always three bytes, also below U+0800 and for each half of a surrogate pair: the
+            // engines have always been sent this form.
+            putByte(0xE0 | (u >> 12));
+            putByte(0x80 | ((u >> 6) & 0x3F));
+            putByte(0x80 | (u & 0x3F));
+        } else if (c.isLetterOrNumber()) {
+            out += c;
+        } else if (c.isSpace()) {
+            out += u'+';
+        } else {
+            putByte(u);
+        }
+    }
+    return out;
+}
