@@ -1,0 +1,154 @@
+#include "web/ydown.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <chrono>
+#include <curl/curl.h>
+#include <mutex>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// "http://" exactly, then a host of at least one character and a path that starts with "/".
+bool SplitHttpAddress(const QString& url, QString& host, QString& path) {
+    if (!url.startsWith(u"http://"_s))
+        return false;
+    const QString rest = url.mid(7);
+    const qsizetype slash = rest.indexOf(u'/');
+    if (slash < 1)
+        return false;
+    host = rest.left(slash);
+    path = rest.mid(slash);
+    return true;
+}
+
+// A raw blank or a byte outside printable ASCII cannot go on the request line: send it escaped.
+QByteArray RequestTarget(const QString& path) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    QByteArray target;
+    for (char c : path.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F) {
+            target += '%';
+            target += Hex[byte >> 4];
+            target += Hex[byte & 0xF];
+        } else {
+            target += c;
+        }
+    }
+    return target;
+}
+
+struct Transfer {
+    CURL* curl = nullptr;
+    const std::atomic<bool>* stop = nullptr;
+    QFile file;
+    bool fileFailed = false;
+
+    bool Stopped() const { return stop && stop->load(); }
+
+    long Status() const {
+        long status = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        return status;
+    }
+
+    bool OpenFile() {
+        if (file.isOpen())
+            return true;
+        if (fileFailed)
+            return false;
+        fileFailed = !file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        return !fileFailed;
+    }
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    const size_t total = size * count;
+    // Bodies of replies that are not a final 200 are never stored; end the transfer at once.
+    if (transfer.Status() != 200 || !transfer.OpenFile())
+        return 0;
+    for (size_t offset = 0; offset < total; offset += DownloadChunkBytes) {
+        const auto piece = static_cast<qint64>(std::min<size_t>(DownloadChunkBytes, total - offset));
+        if (transfer.file.write(data + offset, piece) != piece)
+            return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(DownloadChunkPauseMs));
+        if (transfer.Stopped())
+            return 0;
+    }
+    return total;
+}
+
+int WatchStop(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<Transfer*>(user)->Stopped() ? 1 : 0;
+}
+
+} // namespace
+
+void YDown::Download(QString url, QString body, QString outputPath, QString headers) {
+    Url = std::move(url);
+    Body = std::move(body);
+    OutputPath = std::move(outputPath);
+    Headers = std::move(headers);
+
+    QString host;
+    QString path;
+    if (!SplitHttpAddress(Url, host, path))
+        return;
+    if (stop_ && stop_->load())
+        return;
+
+    InitCurlOnce();
+    Transfer transfer;
+    transfer.curl = curl_easy_init();
+    if (!transfer.curl)
+        return;
+    transfer.stop = stop_;
+    transfer.file.setFileName(OutputPath);
+    CURL* curl = transfer.curl;
+
+    const QByteArray address = "http://" + host.toUtf8() + RequestTarget(path);
+    const QByteArray headerLine = Headers.toUtf8();
+    const QByteArray postBody = Body.toUtf8();
+    curl_slist* headerList = nullptr;
+    if (!headerLine.isEmpty())
+        headerList = curl_slist_append(headerList, headerLine.constData());
+
+    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, DownloadUserAgent);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, long(DownloadChunkBytes));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(TimeLimitMs));
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, WatchStop);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    if (!postBody.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(postBody.size()));
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, postBody.constData());
+    }
+
+    curl_easy_perform(curl);
+    // A final 200 with an empty body never reaches the write callback, and one that broke off
+    // before its first byte still created the file: the reply was accepted when its status came.
+    if (transfer.Status() == 200 && !transfer.Stopped())
+        transfer.OpenFile();
+    transfer.file.close();
+    curl_easy_cleanup(curl);
+    curl_slist_free_all(headerList);
+}
