@@ -1,0 +1,214 @@
+#include "library/folder_scan.h"
+
+#include "library/movie_xml.h"
+#include "library/network_share.h"
+#include "library/split_string.h"
+#include "library/title.h"
+
+#include <QDir>
+#include <QFile>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Entries are not extensions to compare with but a string to search: "a.mp" is a video because
+// ".mp" occurs in ".mpg".
+const QString VideoExtensions = u"rmvb`.avi`.mkv`.wmv`.mpg`.3gp`.mp4`.mp5`.mov`mpeg`.rm"_s;
+
+// Folders on the current recursion path, so that a symbolic link back up the tree is not followed.
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+QString ExpandHome(const QString& line) {
+    if (line == u"~")
+        return QDir::homePath();
+    if (line.startsWith(u"~/"_s))
+        return QDir::homePath() + line.mid(1);
+    return line;
+}
+
+void DropTrailingSeparator(QString& path) {
+    if (path.size() > 1 && (path.endsWith(u'/') || (IsNetworkLine(path) && path.endsWith(u'\\'))))
+        path.chop(1);
+}
+
+// A share is scanned at its local folder; one that is not mounted is a folder that cannot be listed.
+void ScanNetworkLine(MovieLibrary& library, const QString& line) {
+    QString path = line;
+    QString user, password;
+    if (line.indexOf(u'\t') > 0) {
+        const QStringList parts = SplitString(line, u'\t');
+        path = parts.value(0);
+        user = parts.value(1);
+        password = parts.value(2);
+        DropTrailingSeparator(path);
+    }
+    const std::optional<ShareAddress> share = ParseShareAddress(path);
+    if (share && line.indexOf(u'\t') > 0)
+        ConnectShare(*share, user, password);
+    const QString local = share ? LocalSharePath(*share) : QString();
+    if (local.isEmpty()) {
+        FolderSummary summary;
+        summary.Path = path;
+        library.Folders.push_back(summary);
+        return;
+    }
+    ScanFolder(library, local);
+}
+
+void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullPath, const QString& name) {
+    MovieRecord record;
+    record.FilePath = fullPath;
+    record.FileName = name;
+    record.Folder = folder;
+    record.DisplayTitle = TitleFromFileName(name);
+    record.SearchKey = fullPath.toLower();
+    ReadMovieXml(record);
+    library.Movies.push_back(std::move(record));
+}
+
+enum class EntryKind { Folder, File, Other };
+
+// Classifies an entry, following symbolic links; `size` is filled when the entry had to be stat'ed.
+EntryKind KindOf(int dirFd, const dirent* entry, qint64& size) {
+    size = -1;
+    if (entry->d_type == DT_DIR)
+        return EntryKind::Folder;
+    if (entry->d_type == DT_REG)
+        return EntryKind::File;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return EntryKind::Other;
+    struct stat st {};
+    if (fstatat(dirFd, entry->d_name, &st, 0) != 0)
+        return EntryKind::Other; // a dangling link
+    if (S_ISDIR(st.st_mode))
+        return EntryKind::Folder;
+    if (!S_ISREG(st.st_mode))
+        return EntryKind::Other;
+    size = st.st_size;
+    return EntryKind::File;
+}
+
+qint64 FileSize(int dirFd, const char* name) {
+    struct stat st {};
+    return fstatat(dirFd, name, &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
+}
+
+bool OnPath(const std::vector<FolderIdentity>& path, FolderIdentity id) {
+    for (const FolderIdentity& entered : path)
+        if (entered == id)
+            return true;
+    return false;
+}
+
+// `folder` is the string as received (the summary's Path and the records' Folder); `listed` is the
+// cleaned path that is actually listed.
+void ScanTree(MovieLibrary& library, const QString& folder, const QString& listed, std::vector<FolderIdentity>& path) {
+    FolderSummary summary;
+    summary.Path = folder;
+    DIR* dir = opendir(QFile::encodeName(listed).constData());
+    if (!dir) {
+        library.Folders.push_back(summary);
+        return;
+    }
+    const int fd = dirfd(dir);
+    struct stat self {};
+    if (fstat(fd, &self) == 0) {
+        const FolderIdentity id{self.st_dev, self.st_ino};
+        if (OnPath(path, id)) {
+            closedir(dir); // a link back up the tree: never entered again
+            return;
+        }
+        path.push_back(id);
+    } else {
+        path.push_back({0, 0});
+    }
+
+    const QString prefix = listed.endsWith(u'/') ? listed : QString(listed + u'/');
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        qint64 size = -1;
+        const EntryKind kind = KindOf(fd, entry, size);
+        if (kind == EntryKind::Other)
+            continue;
+        const QString fileName = QFile::decodeName(name);
+        const QString fullPath = prefix + fileName;
+        if (kind == EntryKind::Folder) {
+            ++summary.SubfolderCount;
+            if (!IsSkippedFolder(fullPath))
+                ScanTree(library, fullPath, fullPath, path);
+            continue;
+        }
+        if (IsVideoFile(fullPath)) {
+            if (size < 0)
+                size = FileSize(fd, name);
+            if (size > MinimumVideoBytes) {
+                AddVideo(library, folder, fullPath, fileName);
+                ++summary.VideoCount;
+                continue;
+            }
+        }
+        if (IsFolderImageFile(fullPath)) {
+            if (summary.ImageCount == 0)
+                summary.FirstImage = fullPath;
+            ++summary.ImageCount;
+        }
+    }
+    closedir(dir);
+    path.pop_back();
+    library.Folders.push_back(summary);
+}
+
+} // namespace
+
+int ScanListedFolder(MovieLibrary& library, QString line) {
+    // The byte-order mark of "dirs.txt" stays on the first line; it is no part of the path.
+    line = line.trimmed();
+    if (line.startsWith(QChar(0xFEFF)))
+        line = line.mid(1).trimmed();
+    if (IsNetworkLine(line)) {
+        if (line.indexOf(u'\t') < 0)
+            DropTrailingSeparator(line);
+        ScanNetworkLine(library, line);
+        return 0;
+    }
+    DropTrailingSeparator(line);
+    ScanFolder(library, ExpandHome(line));
+    return 0;
+}
+
+void ScanFolder(MovieLibrary& library, const QString& folder) {
+    QString listed = folder;
+    if (listed.startsWith(QChar(0xFEFF)))
+        listed.remove(0, 1);
+    listed = listed.trimmed();
+    if (listed.isEmpty())
+        return;
+    std::vector<FolderIdentity> path;
+    ScanTree(library, folder, listed, path);
+}
+
+bool IsVideoFile(const QString& path) {
+    if (VideoExtensions.contains(path.right(4).toLower()))
+        return true;
+    return VideoExtensions.contains(path.right(3).toLower());
+}
+
+bool IsFolderImageFile(const QString& path) {
+    return path.right(4).toLower() == u".jpg" && !path.contains(u".thumb."_s);
+}
+
+bool IsSkippedFolder(const QString& path) {
+    if (path.contains(u"RECYCLE"_s))
+        return true;
+    for (const QStringView part : QStringView(path).split(u'/'))
+        if (part == u".Trash" || part.startsWith(u".Trash-"))
+            return true;
+    return false;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "library/movie_record.h"
+
+#include <QString>
+
+// The metadata file beside each video: FilePath + ".xml", UTF-16 LE with a byte-order mark, one
+// fixed template of twelve elements, found again by plain substring search (no XML parsing, no
+// escaping). Neither function locks: callers pass a record they own or hold the lock for.
+
+// Lower case of FilePath, Title, OriginalTitle, CountryOfOrigin, ProductionYear, Genres, Overview
+// and Notes run together: what the filter page searches.
+QString SearchKeyOf(const MovieRecord& record);
+
+// The file's exact bytes for `record`.
+QByteArray MovieXmlBytes(const MovieRecord& record);
+
+// Sets SearchKey, then replaces the metadata file atomically, so a crash or a full disk leaves the
+// old file intact. Returns false when the file could not be written (the record keeps its values).
+bool WriteMovieXml(MovieRecord& record);
+
+// Fills the twelve metadata fields from the file and recomputes SearchKey; the six short fields are
+// passed through CleanFieldValue. A missing file leaves the record untouched. When FilePath + ".xml"
+// is missing, the same name with its file-name part in lower case is tried (files written on a
+// case-insensitive system).
+void ReadMovieXml(MovieRecord& record);

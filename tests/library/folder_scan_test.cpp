@@ -1,0 +1,248 @@
+#include "library/folder_scan.h"
+#include "library/movie_xml.h"
+#include "tests/support/temp_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 VideoSize = MinimumVideoBytes + 1;
+
+// Entry names in the order the file system lists them, which the scan must follow.
+QStringList ListingOrder(const QString& folder) {
+    QStringList names;
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    while (const dirent* entry = dir ? readdir(dir) : nullptr) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != u"." && name != u"..")
+            names << name;
+    }
+    if (dir)
+        closedir(dir);
+    return names;
+}
+
+QStringList FileNames(const MovieLibrary& library) {
+    QStringList names;
+    for (const MovieRecord& record : library.Movies)
+        names << record.FileName;
+    return names;
+}
+
+QStringList SummaryPaths(const MovieLibrary& library) {
+    QStringList paths;
+    for (const FolderSummary& summary : library.Folders)
+        paths << summary.Path;
+    return paths;
+}
+
+const FolderSummary* SummaryOf(const MovieLibrary& library, const QString& path) {
+    for (const FolderSummary& summary : library.Folders)
+        if (summary.Path == path)
+            return &summary;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(IsVideoFile, SearchesTheTailInsideTheExtensionList) {
+    for (const QString& path : {u"/m/MOVIE.MKV"_s, u"/m/a.mpeg"_s, u"/m/a.rmvb"_s, u"/m/a.rm"_s, u"/m/a.avi"_s,
+                                u"/m/a.mp"_s, u"/m/a.3gp"_s, u"/m/a.mov"_s, u"/m/a.wmv"_s, u"/m/a.MP4"_s})
+        EXPECT_TRUE(IsVideoFile(path)) << path.toStdString();
+    for (const QString& path :
+         {u"/m/a.ts"_s, u"/m/a.flv"_s, u"/m/a.m2ts"_s, u"/m/a.vob"_s, u"/m/a.jpg"_s, u"/m/a.xml"_s, u"/m/a.avi.xml"_s})
+        EXPECT_FALSE(IsVideoFile(path)) << path.toStdString();
+    EXPECT_TRUE(IsVideoFile(u"avi"_s)); // shorter than four: the whole path is the tail
+}
+
+TEST(IsFolderImageFile, CountsJpgButNotThumbnails) {
+    EXPECT_TRUE(IsFolderImageFile(u"/m/cover.JPG"_s));
+    EXPECT_TRUE(IsFolderImageFile(u"/m/cover.jpg"_s));
+    EXPECT_FALSE(IsFolderImageFile(u"/m/cover.jpeg"_s));
+    EXPECT_FALSE(IsFolderImageFile(u"/m/a.thumb.jpg"_s));
+    EXPECT_FALSE(IsFolderImageFile(u"/m/x.thumb.d/cover.jpg"_s));
+    EXPECT_TRUE(IsFolderImageFile(u"/m/a.THUMB.jpg"_s)); // the thumbnail test is case-sensitive
+}
+
+TEST(ScanFolder, SizeThresholdIsExclusive) {
+    TempFolder temp;
+    temp.sparse(u"m/exact.avi"_s, MinimumVideoBytes);
+    temp.sparse(u"m/larger.avi"_s, MinimumVideoBytes + 1);
+    temp.sparse(u"m/big.flv"_s, VideoSize);
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"m"_s));
+    EXPECT_EQ(FileNames(library), QStringList{u"larger.avi"_s});
+    ASSERT_EQ(library.Folders.size(), 1u);
+    EXPECT_EQ(library.Folders[0].VideoCount, 1);
+}
+
+TEST(ScanFolder, RecordsFollowTheListingDepthFirstAndSubfolderSummariesComeFirst) {
+    TempFolder temp;
+    const QString a = temp.file(u"A"_s);
+    temp.sparse(u"A/x.avi"_s, VideoSize);
+    temp.sparse(u"A/B/y.avi"_s, VideoSize);
+    temp.sparse(u"A/z.avi"_s, VideoSize);
+    temp.sparse(u"A/B/C/w.mkv"_s, VideoSize);
+    QStringList expected;
+    for (const QString& name : ListingOrder(a)) {
+        if (name != u"B") {
+            expected << name;
+            continue;
+        }
+        for (const QString& inner : ListingOrder(a + u"/B"_s))
+            expected << (inner == u"C" ? u"w.mkv"_s : inner);
+    }
+    MovieLibrary library;
+    ScanFolder(library, a);
+    EXPECT_EQ(FileNames(library), expected);
+    EXPECT_EQ(SummaryPaths(library), (QStringList{a + u"/B/C"_s, a + u"/B"_s, a}));
+    for (const MovieRecord& record : library.Movies) {
+        EXPECT_EQ(record.FilePath, record.Folder + u'/' + record.FileName);
+        EXPECT_EQ(record.SearchKey, record.FilePath.toLower());
+    }
+}
+
+TEST(ScanFolder, CountsVideosImagesAndSubfolders) {
+    TempFolder temp;
+    temp.sparse(u"m/Film.AVI"_s, VideoSize);
+    temp.sparse(u"m/small.avi"_s, 1000);
+    temp.write(u"m/Cover.JPG"_s, "x");
+    temp.write(u"m/Film.AVI.thumb.jpg"_s, "x");
+    temp.write(u"m/notes.txt"_s, "x");
+    temp.mkdir(u"m/sub1"_s);
+    temp.mkdir(u"m/$RECYCLE.BIN"_s);
+    MovieLibrary library;
+    const QString m = temp.file(u"m"_s);
+    ScanFolder(library, m);
+    const FolderSummary* summary = SummaryOf(library, m);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(summary->VideoCount, 1);
+    EXPECT_EQ(summary->ImageCount, 1);
+    EXPECT_EQ(summary->SubfolderCount, 2);
+    EXPECT_EQ(summary->FirstImage, m + u"/Cover.JPG"_s);
+    // The file system's letter case is kept; only the search key is lower case.
+    ASSERT_EQ(library.Movies.size(), 1u);
+    EXPECT_EQ(library.Movies[0].FilePath, m + u"/Film.AVI"_s);
+    EXPECT_EQ(library.Movies[0].SearchKey, (m + u"/Film.AVI"_s).toLower());
+    EXPECT_EQ(library.Movies[0].DisplayTitle, u"film"_s);
+}
+
+TEST(ScanFolder, FirstImageIsTheFirstInListingOrder) {
+    TempFolder temp;
+    for (const QString& name : {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s})
+        temp.write(u"m/"_s + name, "x");
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"m"_s));
+    ASSERT_EQ(library.Folders.size(), 1u);
+    EXPECT_EQ(library.Folders[0].ImageCount, 4);
+    EXPECT_EQ(library.Folders[0].FirstImage, temp.file(u"m/"_s + ListingOrder(temp.file(u"m"_s)).first()));
+}
+
+TEST(ScanFolder, RecycleBinsAndTrashFoldersAreCountedNotScanned) {
+    TempFolder temp;
+    temp.sparse(u"m/$RECYCLE.BIN/a.avi"_s, VideoSize);
+    temp.sparse(u"m/Recycle/b.avi"_s, VideoSize);
+    temp.sparse(u"m/.Trash/c.avi"_s, VideoSize);
+    temp.sparse(u"m/.Trash-1000/files/d.avi"_s, VideoSize);
+    temp.sparse(u"m/.Trashy/e.avi"_s, VideoSize);
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"m"_s));
+    QStringList names = FileNames(library);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{u"b.avi"_s, u"e.avi"_s}));
+    EXPECT_EQ(SummaryOf(library, temp.file(u"m"_s))->SubfolderCount, 5);
+    EXPECT_EQ(SummaryOf(library, temp.file(u"m/$RECYCLE.BIN"_s)), nullptr);
+}
+
+TEST(ScanFolder, InsideARecycleBinOnlyTheFilesAreScanned) {
+    TempFolder temp;
+    temp.sparse(u"RECYCLER/top.avi"_s, VideoSize);
+    temp.sparse(u"RECYCLER/inner/deep.avi"_s, VideoSize);
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"RECYCLER"_s));
+    EXPECT_EQ(FileNames(library), QStringList{u"top.avi"_s});
+    EXPECT_EQ(library.Folders.size(), 1u);
+}
+
+TEST(ScanFolder, FollowsLinksButNeverALoop) {
+    TempFolder temp;
+    temp.sparse(u"store/real.avi"_s, VideoSize);
+    temp.sparse(u"m/own.avi"_s, VideoSize);
+    ASSERT_TRUE(QFile::link(temp.file(u"store"_s), temp.file(u"m/linked"_s)));
+    ASSERT_TRUE(QFile::link(temp.file(u"m"_s), temp.file(u"m/back"_s)));
+    ASSERT_TRUE(QFile::link(temp.file(u"store/real.avi"_s), temp.file(u"m/alias.avi"_s)));
+    ASSERT_TRUE(QFile::link(temp.file(u"nowhere.avi"_s), temp.file(u"m/dangling.avi"_s)));
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"m"_s));
+    QStringList paths;
+    for (const MovieRecord& record : library.Movies)
+        paths << record.FilePath;
+    paths.sort();
+    EXPECT_EQ(paths,
+              (QStringList{temp.file(u"m/alias.avi"_s), temp.file(u"m/linked/real.avi"_s), temp.file(u"m/own.avi"_s)}));
+    // "back" is a subfolder entry but leads to a folder already being scanned.
+    EXPECT_EQ(SummaryOf(library, temp.file(u"m"_s))->SubfolderCount, 2);
+    EXPECT_EQ(SummaryOf(library, temp.file(u"m/back"_s)), nullptr);
+}
+
+TEST(ScanFolder, MissingFolderGivesAnEmptySummaryWithThePathAsGiven) {
+    TempFolder temp;
+    MovieLibrary library;
+    const QString missing = u" \uFEFF"_s + temp.file(u"missing"_s);
+    ScanFolder(library, missing);
+    ASSERT_EQ(library.Folders.size(), 1u);
+    EXPECT_EQ(library.Folders[0].Path, missing);
+    EXPECT_EQ(library.Folders[0].VideoCount + library.Folders[0].ImageCount + library.Folders[0].SubfolderCount, 0);
+    ScanFolder(library, u" \t"_s);
+    EXPECT_EQ(library.Folders.size(), 1u); // nothing to scan: nothing recorded
+}
+
+TEST(ScanFolder, LoadsTheMetadataFile) {
+    TempFolder temp;
+    temp.sparse(u"m/Heat.1995.avi"_s, VideoSize);
+    MovieRecord stored;
+    stored.FilePath = temp.file(u"m/Heat.1995.avi"_s);
+    stored.Title = u"Heat"_s;
+    stored.Overview = u"LA"_s;
+    ASSERT_TRUE(WriteMovieXml(stored));
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"m"_s));
+    ASSERT_EQ(library.Movies.size(), 1u);
+    EXPECT_EQ(library.Movies[0].Title, u"Heat"_s);
+    EXPECT_EQ(library.Movies[0].SearchKey, stored.FilePath.toLower() + u"heatla"_s);
+}
+
+TEST(ScanListedFolder, TrimsTheLineAndOneTrailingSlash) {
+    TempFolder temp;
+    temp.sparse(u"m/a.avi"_s, VideoSize);
+    const QString m = temp.file(u"m"_s);
+    for (const QString& line :
+         QStringList{m, m + u'/', u"\uFEFF"_s + m, u"  "_s + m + u"/\r"_s, u"\t"_s + m + u"\t"_s}) {
+        MovieLibrary library;
+        EXPECT_EQ(ScanListedFolder(library, line), 0);
+        ASSERT_EQ(library.Movies.size(), 1u) << line.toStdString();
+        EXPECT_EQ(library.Movies[0].Folder, m);
+        EXPECT_EQ(SummaryPaths(library), QStringList{m});
+    }
+    MovieLibrary library;
+    ScanListedFolder(library, u"   \r"_s);
+    EXPECT_TRUE(library.Folders.empty());
+}
+
+TEST(ScanListedFolder, ExpandsTheHomeFolder) {
+    TempFolder temp;
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(temp.path()));
+    const QString expected = QDir::homePath() + u"/Videos"_s;
+    temp.sparse(u"Videos/a.avi"_s, VideoSize);
+    MovieLibrary library;
+    ScanListedFolder(library, u"~/Videos/"_s);
+    qputenv("HOME", home);
+    ASSERT_EQ(library.Movies.size(), 1u);
+    EXPECT_EQ(library.Movies[0].Folder, expected);
+}
