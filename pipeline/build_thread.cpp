@@ -1,8 +1,97 @@
 #include "pipeline/build_thread.h"
 
+#include "library/folder_scan.h"
+#include "library/split_string.h"
+#include "pages/wall_page.h"
+#include "pipeline/fallback.h"
+
+#include <QFile>
+#include <QHash>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 FolderListByteLimit = 10240;
+const QString ScanningText = u"搜索目录中，请等待。。。"_s;
+const QString CollatingText = u"整理数据，请等待。。。"_s;
+
+// Whole UTF-16 LE characters; the text ends at the first U+0000.
+QString FolderListText(const QByteArray& bytes) {
+    QString text;
+    text.reserve(bytes.size() / 2);
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const char16_t unit =
+            static_cast<char16_t>(static_cast<uchar>(bytes[i]) | static_cast<uchar>(bytes[i + 1]) << 8);
+        if (unit == 0)
+            break;
+        text.append(QChar(unit));
+    }
+    return text;
+}
+
+// Stage 4. StopRequested is left alone: it starts false with the library, and clearing it here would
+// undo a close that came during the scan.
+void AnnounceLibraryReady(MovieLibrary& library) {
+    if (library.Host.LibraryReady)
+        library.Host.LibraryReady();
+    BuildWallPage(library);
+}
+
+} // namespace
+
+QStringList ReadFolderList() {
+    QFile file(u"dirs.txt"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return SplitString(FolderListText(file.read(FolderListByteLimit)), u'\n');
+}
+
+void ScanListedFolders(MovieLibrary& library) {
+    ShowStatus(library, ScanningText);
+    for (const QString& line : ReadFolderList()) {
+        ShowStatus(library, ScanningText + line);
+        ScanListedFolder(library, line);
+    }
+}
+
+void CollateFolders(MovieLibrary& library) {
+    if (!library.Movies.empty())
+        ShowStatus(library, CollatingText);
+    // The first summary of each path wins, as a search from the front would find it.
+    QHash<QString, const FolderSummary*> byPath;
+    byPath.reserve(static_cast<qsizetype>(library.Folders.size()));
+    for (const FolderSummary& summary : library.Folders)
+        if (!byPath.contains(summary.Path))
+            byPath.insert(summary.Path, &summary);
+    for (MovieRecord& record : library.Movies) {
+        const FolderSummary* summary = byPath.value(record.Folder);
+        if (!summary)
+            continue;
+        record.FolderVideoCount = summary->VideoCount;
+        record.FolderImageCount = summary->ImageCount;
+        record.FolderSubfolderCount = summary->SubfolderCount;
+        record.FolderImage = summary->FirstImage;
+    }
+    library.Folders = {};
+}
+
+void BuildLibrary(MovieLibrary& library) {
+    ScanListedFolders(library);
+    if (library.Movies.empty())
+        RunFallbackStage(library);
+    CollateFolders(library);
+    AnnounceLibraryReady(library);
+}
+
 int BuildLibraryThread(std::shared_ptr<MovieLibrary> library) {
-    (void)library;
+    BuildLibrary(*library);
+    // Stages 5 to 8 follow here; until then the thread idles until the window closes.
+    while (SleepUnlessStopped(*library, 1000)) {
+    }
     return 1;
 }
 
-void RunHeadlessPipeline(std::shared_ptr<MovieLibrary> library) { BuildLibraryThread(library); }
+void RunHeadlessPipeline(std::shared_ptr<MovieLibrary> library) {
+    BuildLibrary(*library);
+}

@@ -2,6 +2,7 @@
 
 #include "library/movie_library.h"
 
+#include <QStringList>
 #include <memory>
 
 // The pipeline thread: stages 1 to 8, until a stop is requested. Returns 1.
@@ -9,3 +10,18 @@ int BuildLibraryThread(std::shared_ptr<MovieLibrary> library);
 
 // The batch run: stages 1 to 7, then waits for the download workers and writes the wall once more.
 void RunHeadlessPipeline(std::shared_ptr<MovieLibrary> library);
+
+// Stages 1 to 4: scan the listed folders (or the built-in list), collate, announce the library and
+// write the wall page.
+void BuildLibrary(MovieLibrary& library);
+
+// The lines of "dirs.txt" in the working folder: UTF-16 LE, only its first 10240 bytes, split on
+// line feeds (a byte-order mark and carriage returns stay on their lines). Empty when it is missing.
+QStringList ReadFolderList();
+
+// Stage 1: every line of "dirs.txt", each announced in the status bar before it is scanned.
+void ScanListedFolders(MovieLibrary& library);
+
+// Stage 3: copies each folder's counts and first image into the records found there, then empties
+// Folders.
+void CollateFolders(MovieLibrary& library);
