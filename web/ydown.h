@@ -9,6 +9,8 @@ inline constexpr int DownloadTimeLimitMs = 480000;
 inline constexpr int DownloadChunkBytes = 4095;
 inline constexpr int DownloadChunkPauseMs = 10;
 inline constexpr char DownloadUserAgent[] = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1)";
+// The extra header line of page requests (searches, information pages, the update check).
+inline constexpr char16_t PageRequestHeader[] = u"Content-Type: application/x-www-form-urlencoded";
 
 // Fetches one "http://" address into one file, blocking the caller. It reports nothing: callers judge
 // the outcome by the output file, which is written only when the final reply (after redirects) has
