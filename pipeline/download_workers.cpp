@@ -1,0 +1,50 @@
+#include "pipeline/download_workers.h"
+
+#include "pipeline/thread_control.h"
+#include "web/poster.h"
+
+#include <QRandomGenerator>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Removes a random element of PosterQueue under QueueMutex; nothing when the queue is empty.
+std::optional<MovieRecord> TakeRandomMovie(MovieLibrary& library) {
+    std::lock_guard lock(library.QueueMutex);
+    auto& queue = library.PosterQueue;
+    if (queue.empty())
+        return std::nullopt;
+    const auto count = static_cast<int64_t>(queue.size());
+    const int64_t r = QRandomGenerator::global()->bounded(32768);
+    const auto index = count * r / 32768;
+    MovieRecord movie = std::move(queue[index]);
+    queue.erase(queue.begin() + index);
+    return movie;
+}
+
+// Status texts only while the window is there to show them.
+void ShowWorkerStatus(MovieLibrary& library, const QString& text) {
+    if (!library.StopRequested)
+        ShowStatus(library, text);
+}
+
+} // namespace
+
+int PosterWorkerThread(MovieLibrary& library) {
+    while (!library.StopRequested) {
+        const std::optional<MovieRecord> movie = TakeRandomMovie(library);
+        if (!movie)
+            break;
+        ShowWorkerStatus(library, u"下载图片:"_s + movie->DisplayTitle);
+        DownloadPoster(*movie, &library.StopRequested);
+        ShowWorkerStatus(library, u"下载图片成功:"_s + movie->DisplayTitle);
+    }
+    return 1;
+}
+
+void StartPosterWorkers(const std::shared_ptr<MovieLibrary>& library) {
+    for (int slot = 1; slot <= WorkerCount; ++slot)
+        StartLibraryThread(library, slot, [](std::shared_ptr<MovieLibrary> shared) { PosterWorkerThread(*shared); });
+}

@@ -1,0 +1,131 @@
+#include "web/poster.h"
+
+#include "library/split_string.h"
+#include "web/ydown.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int64_t MinimumPosterSize = 20000;
+
+QString PosterTarget(const QString& filePath, int count) {
+    if (count == 0)
+        return filePath + u".jpg"_s;
+    return filePath + u'.' + QString::number(count) + u".jpg"_s;
+}
+
+// rename() that never replaces an existing `to`. Falls back to a plain check-then-rename on file
+// systems without the no-replace flag.
+bool RenameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    if (QFileInfo::exists(QFile::decodeName(to)))
+        return false;
+    return ::rename(from.constData(), to.constData()) == 0;
+}
+
+// Moves a finished download to its poster name. The poster appears whole or not at all, since the wall
+// may be making its thumbnail at the same moment, and an existing poster is never replaced (two calls
+// for the same movie may overlap). The working folder and the video usually lie on different file
+// systems: then the bytes are first copied beside the target.
+bool MovePoster(const QString& from, const QString& to) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (RenameWithoutReplacing(source, target))
+        return true;
+    if (errno != EXDEV)
+        return false;
+    QByteArray part = target + ".XXXXXX";
+    const int fd = mkstemp(part.data());
+    if (fd < 0)
+        return false;
+    QFile out;
+    bool copied = out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    QFile in(from);
+    if (copied)
+        copied = in.open(QIODevice::ReadOnly);
+    while (copied && !in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 16);
+        copied = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+    }
+    copied = copied && out.flush();
+    out.close();
+    if (!copied || !RenameWithoutReplacing(part, target)) {
+        ::unlink(part.constData());
+        return false;
+    }
+    QFile::remove(from);
+    return true;
+}
+
+} // namespace
+
+bool IsCompleteJpeg(const QString& path, int64_t minimumSize) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const int64_t size = file.size();
+    if (size <= minimumSize || size < 2)
+        return false;
+    const QByteArray head = file.read(2);
+    if (head != QByteArray("\xFF\xD8", 2))
+        return false;
+    if (!file.seek(size - 2))
+        return false;
+    return file.read(2) == QByteArray("\xFF\xD9", 2);
+}
+
+QString CreateDownloadTempFile() {
+    // mkstemps gives every concurrent download its own name, as the ten workers and the pipeline
+    // thread may all be downloading at once.
+    QByteArray name = QDir::current().absoluteFilePath(u"temXXXXXX.tmp"_s).toLocal8Bit();
+    const int fd = mkstemps(name.data(), 4);
+    if (fd < 0)
+        return {};
+    ::close(fd);
+    return QString::fromLocal8Bit(name);
+}
+
+bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
+    // The folder's own picture serves a movie that is alone in its folder.
+    if (movie.FolderVideoCount == 1 && movie.FolderImageCount > 0)
+        return true;
+
+    bool stored = false;
+    int count = 0;
+    for (const QString& address : SplitString(movie.picurl, u'`')) {
+        if (stop && *stop)
+            break;
+        if (address.isEmpty())
+            continue;
+        const QString target = PosterTarget(movie.FilePath, count);
+        // An existing poster is kept; the next address aims at the same target.
+        if (QFileInfo::exists(target))
+            continue;
+        const QString temporary = CreateDownloadTempFile();
+        if (temporary.isEmpty())
+            continue;
+        YDown(stop).Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
+        if (IsCompleteJpeg(temporary, MinimumPosterSize)) {
+            // A failed move (the poster appeared meanwhile, a read-only folder) still uses up the number,
+            // but is not reported as stored.
+            if (MovePoster(temporary, target))
+                stored = true;
+            ++count;
+        }
+        QFile::remove(temporary);
+    }
+    return stored;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "library/movie_record.h"
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+
+// True when the file opens, is larger than `minimumSize` bytes, starts with FF D8 and ends with FF D9.
+bool IsCompleteJpeg(const QString& path, int64_t minimumSize);
+
+// Stores the pictures listed in `movie.picurl` beside the video: the first as FilePath + ".jpg", the
+// next as FilePath + ".1.jpg", ".2.jpg", ... Only complete JPEG files over 20 000 bytes are kept, an
+// existing poster is never replaced, and a movie alone in a folder with pictures of its own is skipped.
+// True when skipped that way or when at least one poster was stored. `stop` (may be null) aborts the
+// transfer in progress and skips the remaining addresses.
+bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop = nullptr);
+
+// A new, unique, empty "tem*.tmp" file in the working folder; its full path, or empty on failure.
+QString CreateDownloadTempFile();
