@@ -1,0 +1,104 @@
+#include "pages/detail_page.h"
+
+#include "pages/builtin_texts.h"
+#include "pages/escape.h"
+#include "pages/page_file.h"
+#include "pages/related_items.h"
+#include "pages/text_codec.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString DetailPageName = u"detail.html"_s;
+
+QString PictureList(const MovieRecord& movie) {
+    QString markup;
+    for (const QString& path : DetailPictures(movie))
+        markup += u"<img src=\""_s + FileUrl(path) + u"\"><br>"_s;
+    return markup;
+}
+
+QString RetryLink(const QString& scriptPath) {
+    return u"<a href='#' title='重新从网络搜索视频信息' onclick=\"javascript:external.ExtCommand(7,&quot;"_s +
+           scriptPath + u"&quot;);return false;\">[重试]</a>"_s;
+}
+
+QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
+    // The path lands inside script strings of event attributes; every other value is page text.
+    const QString path = EscapeScriptInAttribute(movie.FilePath);
+    const QString overview = EscapeHtml(movie.Overview).replace(u'\n', u"<br>"_s) + RetryLink(path);
+    const QString format =
+        DecodeText(DetailHeaderTemplate) + u"%s<div style='clear:both'></div>"_s + DecodeText(DetailBodyTemplate);
+    return FillTemplate(format,
+                        {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), relatedItems,
+                         PictureList(movie), EscapeHtml(movie.Title), EscapeHtml(movie.OriginalTitle),
+                         EscapeHtml(movie.CountryOfOrigin), EscapeHtml(movie.ProductionYear), EscapeHtml(movie.Rating),
+                         EscapeHtml(movie.Genres), path, overview, EscapeHtml(movie.Notes), EscapeHtml(movie.watched)});
+}
+
+QString EditFormPage(const MovieRecord& movie) {
+    // Form values are escaped so that the form hands back exactly what is stored.
+    const QString path = EscapeScriptInAttribute(movie.FilePath);
+    const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
+    return FillTemplate(format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName),
+                                 EscapeHtml(movie.FilePath), EscapeHtml(movie.Title), EscapeHtml(movie.OriginalTitle),
+                                 path, EscapeHtml(movie.CountryOfOrigin), EscapeHtml(movie.ProductionYear),
+                                 EscapeHtml(movie.Rating), EscapeHtml(movie.Genres), EscapeHtml(movie.watched),
+                                 EscapeHtml(movie.Overview), EscapeHtml(movie.Notes), PictureList(movie)});
+}
+
+bool IsThumbnail(const QString& path) {
+    return path.contains(u".thumb."_s);
+}
+
+} // namespace
+
+QStringList DetailPictures(const MovieRecord& movie) {
+    QStringList pictures;
+    if (movie.FolderVideoCount <= 2 && movie.FolderImageCount > 0) {
+        // Name filters without QDir::CaseSensitive match any letter case.
+        QDirIterator any(movie.Folder, {u"*.jpg"_s}, QDir::Files);
+        while (any.hasNext()) {
+            const QString path = any.next();
+            if (!IsThumbnail(path))
+                pictures << path;
+        }
+        return pictures;
+    }
+    const QFileInfo video(movie.FilePath);
+    const QString prefix = video.fileName();
+    QDirIterator it(video.path(), QDir::Files);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = it.fileName();
+        if (name.startsWith(prefix) && name.endsWith(u"jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(path))
+            pictures << path;
+    }
+    return pictures;
+}
+
+QString BuildDetailPage(MovieLibrary& library, const MovieRecord& movie, const QString& relatedItems, int mode) {
+    const QString html = mode == DetailView ? DetailViewPage(movie, relatedItems) : EditFormPage(movie);
+    std::lock_guard lock(library.DetailPageMutex);
+    return WritePage(DetailPageName, html);
+}
+
+QString ShowDetail(MovieLibrary& library, const QString& key, int mode) {
+    MovieRecord movie;
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        auto found = std::find_if(library.Movies.begin(), library.Movies.end(),
+                                  [&](const MovieRecord& m) { return m.FilePath == key; });
+        if (found == library.Movies.end())
+            return {};
+        movie = *found;
+    }
+    const QString related = mode == DetailView ? BuildRelatedItems(library, movie.DisplayTitle) : QString();
+    return BuildDetailPage(library, movie, related, mode);
+}

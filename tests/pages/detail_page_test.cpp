@@ -1,0 +1,202 @@
+#include "pages/builtin_texts.h"
+#include "pages/detail_page.h"
+#include "pages/text_codec.h"
+#include "tests/support/temp_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QUrl>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Slots a template leaves for values ("%s" not preceded by another percent sign).
+int SlotCount(const QString& format) {
+    int slots = 0;
+    for (qsizetype i = 0; i + 1 < format.size(); ++i) {
+        if (format[i] != u'%')
+            continue;
+        if (format[i + 1] == u's')
+            ++slots;
+        ++i; // "%%" and "%s" both take two characters
+    }
+    return slots;
+}
+
+MovieRecord Movie(const TempFolder& folder, const QString& relative) {
+    MovieRecord movie;
+    movie.FilePath = folder.file(relative);
+    movie.FileName = QFileInfo(movie.FilePath).fileName();
+    movie.Folder = QFileInfo(movie.FilePath).path();
+    movie.DisplayTitle = movie.FileName.section(u'.', 0, 0).toLower();
+    movie.SearchKey = movie.FilePath.toLower();
+    movie.FolderVideoCount = 1;
+    return movie;
+}
+
+QSet<QString> Names(const QStringList& paths) {
+    QSet<QString> names;
+    for (const QString& path : paths)
+        names.insert(QFileInfo(path).fileName());
+    return names;
+}
+
+QString ReadPage(const TempFolder& folder) {
+    return QString::fromUtf8(folder.read(u"detail.html"_s));
+}
+
+} // namespace
+
+TEST(DetailTemplates, TakeTheirValuesInTheirSlots) {
+    EXPECT_EQ(SlotCount(DecodeText(DetailHeaderTemplate)), 4);
+    EXPECT_EQ(SlotCount(DecodeText(DetailBodyTemplate)), 11);
+    EXPECT_EQ(SlotCount(DecodeText(EditFormTemplate)), 12);
+}
+
+TEST(DetailPictures, AFolderOfOneOrTwoVideosShowsEveryPictureOfTheFolder) {
+    TempFolder folder;
+    for (const QString& name : {u"a.mkv.jpg"_s, u"cover.JPG"_s, u"b.mkv.jpg"_s, u"a.mkv.thumb.jpg"_s,
+                                u"cover.thumb.jpg"_s, u"notes.txt"_s, u"still.jpeg"_s})
+        folder.write(u"films/"_s + name, "x");
+    folder.mkdir(u"films/sub.jpg"_s);
+    MovieRecord movie = Movie(folder, u"films/a.mkv"_s);
+    movie.FolderVideoCount = 2;
+    movie.FolderImageCount = 3;
+    EXPECT_EQ(Names(DetailPictures(movie)), (QSet<QString>{u"a.mkv.jpg"_s, u"cover.JPG"_s, u"b.mkv.jpg"_s}));
+
+    // No counted image: only the movie's own posters, even in a small folder.
+    movie.FolderImageCount = 0;
+    EXPECT_EQ(Names(DetailPictures(movie)), (QSet<QString>{u"a.mkv.jpg"_s}));
+}
+
+TEST(DetailPictures, ASharedFolderShowsOnlyTheMoviesOwnPosters) {
+    TempFolder folder;
+    for (const QString& name : {u"Movie.mkv.jpg"_s, u"Movie.mkv.1.jpg"_s, u"Movie.mkv.2.JPG"_s,
+                                u"Movie.mkv.thumb.jpg"_s, u"Other.mkv.jpg"_s, u"cover.jpg"_s, u"Movie.mkv.xml"_s})
+        folder.write(u"films/"_s + name, "x");
+    MovieRecord movie = Movie(folder, u"films/Movie.mkv"_s);
+    movie.FolderVideoCount = 3;
+    movie.FolderImageCount = 5;
+    EXPECT_EQ(Names(DetailPictures(movie)),
+              (QSet<QString>{u"Movie.mkv.jpg"_s, u"Movie.mkv.1.jpg"_s, u"Movie.mkv.2.JPG"_s}));
+}
+
+TEST(DetailPictures, AMissingFolderGivesNoPictures) {
+    TempFolder folder;
+    MovieRecord movie = Movie(folder, u"gone/a.mkv"_s);
+    movie.FolderImageCount = 2;
+    EXPECT_TRUE(DetailPictures(movie).isEmpty());
+    movie.FolderVideoCount = 5;
+    EXPECT_TRUE(DetailPictures(movie).isEmpty());
+}
+
+TEST(ShowDetail, DetailViewShowsTheMovieEscapedWithItsPicturesAndRelatedTitles) {
+    TempFolder folder;
+    MovieLibrary library;
+    MovieRecord movie = Movie(folder, u"films/Heat #1.mkv"_s);
+    movie.Title = u"<b>Heat</b> & \"friends\""_s;
+    movie.Overview = u"line one\nline two"_s;
+    movie.Notes = u"watch with 'Tom'"_s;
+    folder.write(u"films/Heat #1.mkv.jpg"_s, "x");
+    library.Movies = {movie, Movie(folder, u"other/heat.mkv"_s), Movie(folder, u"third/zzz.mkv"_s)};
+
+    const QString path = ShowDetail(library, movie.FilePath, DetailView);
+    ASSERT_EQ(path, folder.file(u"detail.html"_s));
+    const QString page = ReadPage(folder);
+    EXPECT_TRUE(page.contains(u"&lt;b&gt;Heat&lt;/b&gt; &amp; &quot;friends&quot;"_s));
+    EXPECT_FALSE(page.contains(u"<b>Heat</b>"_s));
+    EXPECT_TRUE(page.contains(u"line one<br>line two"_s));
+    EXPECT_TRUE(page.contains(u"watch with &#39;Tom&#39;"_s));
+    EXPECT_TRUE(page.contains(u"ExtCommand(7,"_s));
+    // The picture is referenced by a file URL that survives the "#" in its name.
+    EXPECT_TRUE(page.contains(
+        u"<img src=\""_s + QUrl::fromLocalFile(folder.file(u"films/Heat #1.mkv.jpg"_s)).toString(QUrl::FullyEncoded) +
+        u"\"><br>"_s));
+    // Both "heat" movies are related; the third is not.
+    EXPECT_TRUE(page.contains(u"heat.mkv"_s));
+    EXPECT_FALSE(page.contains(u"zzz.mkv"_s));
+    EXPECT_EQ(page.count(u"<div class=d>"_s), 2);
+}
+
+TEST(ShowDetail, EditFormHoldsTheStoredValuesAndNoRelatedTitles) {
+    TempFolder folder;
+    MovieLibrary library;
+    MovieRecord movie = Movie(folder, u"films/heat.mkv"_s);
+    movie.Overview = u"line one\nline two & <more>"_s;
+    library.Movies = {movie, Movie(folder, u"other/heat.mkv"_s)};
+
+    ASSERT_FALSE(ShowDetail(library, movie.FilePath, EditForm).isEmpty());
+    const QString page = ReadPage(folder);
+    EXPECT_TRUE(page.contains(u"line one\nline two &amp; &lt;more&gt;</textarea>"_s));
+    EXPECT_FALSE(page.contains(u"<div class=d>"_s));
+    EXPECT_TRUE(page.contains(u"value=\""_s + movie.FilePath + u'"'));
+    EXPECT_TRUE(page.contains(u"ExtCommand(5,"_s));
+}
+
+TEST(ShowDetail, AnUnknownPathWritesNothing) {
+    TempFolder folder;
+    MovieLibrary library;
+    library.Movies = {Movie(folder, u"films/heat.mkv"_s)};
+    EXPECT_TRUE(ShowDetail(library, folder.file(u"films/HEAT.mkv"_s), DetailView).isEmpty());
+    EXPECT_TRUE(ShowDetail(library, QString(), EditForm).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(folder.file(u"detail.html"_s)));
+}
+
+TEST(ShowDetail, TheFirstOfTwoRecordsWithTheSamePathIsShown) {
+    TempFolder folder;
+    MovieLibrary library;
+    MovieRecord first = Movie(folder, u"films/heat.mkv"_s);
+    first.Title = u"first copy"_s;
+    MovieRecord second = first;
+    second.Title = u"second copy"_s;
+    library.Movies = {first, second};
+    ASSERT_FALSE(ShowDetail(library, first.FilePath, DetailView).isEmpty());
+    const QString page = ReadPage(folder);
+    EXPECT_TRUE(page.contains(u">first copy</h2>"_s));
+    EXPECT_FALSE(page.contains(u">second copy</h2>"_s));
+}
+
+TEST(BuildDetailPage, APageThatCannotBeWrittenGivesAnEmptyPath) {
+    TempFolder folder;
+    MovieLibrary library;
+    folder.mkdir(u"detail.html"_s); // a folder where the page should go
+    EXPECT_TRUE(BuildDetailPage(library, Movie(folder, u"films/heat.mkv"_s), QString(), DetailView).isEmpty());
+}
+
+TEST(BuildDetailPage, TwoThreadsWritingThePageNeverLeaveAMixture) {
+    TempFolder folder;
+    MovieLibrary library;
+    MovieRecord a = Movie(folder, u"films/a.mkv"_s);
+    a.Overview = QString(20000, u'a');
+    MovieRecord b = Movie(folder, u"films/b.mkv"_s);
+    b.Overview = QString(20000, u'b');
+    ASSERT_FALSE(BuildDetailPage(library, a, QString(), DetailView).isEmpty());
+    const QByteArray pageA = folder.read(u"detail.html"_s);
+    ASSERT_FALSE(BuildDetailPage(library, b, QString(), DetailView).isEmpty());
+    const QByteArray pageB = folder.read(u"detail.html"_s);
+
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 100; ++i)
+            BuildDetailPage(library, a, QString(), DetailView);
+        done = true;
+    });
+    int reads = 0;
+    bool mixed = false;
+    while (!done) {
+        for (int i = 0; i < 5; ++i)
+            BuildDetailPage(library, b, QString(), DetailView);
+        const QByteArray seen = folder.read(u"detail.html"_s);
+        mixed = mixed || (seen != pageA && seen != pageB);
+        ++reads;
+    }
+    writer.join();
+    EXPECT_FALSE(mixed);
+    EXPECT_GT(reads, 0);
+}
