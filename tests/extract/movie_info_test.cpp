@@ -1,5 +1,6 @@
 #include "extract/movie_info.h"
 
+#include "tests/support/qt_printers.h"
 #include "tests/support/temp_folder.h"
 
 #include <QFile>

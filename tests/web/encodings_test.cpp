@@ -1,5 +1,7 @@
 #include "web/encodings.h"
 
+#include "tests/support/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,7 @@
 #include "web/info_page.h"
 
 #include "tests/support/http_server.h"
+#include "tests/support/qt_printers.h"
 #include "tests/support/temp_folder.h"
 #include "tests/web/sample_pages.h"
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // `text` in a code page through iconv ("CP936", "CP950", "UTF-8"); every character must exist there.
 QByteArray EncodeAs(const QString& text, const char* codePage);

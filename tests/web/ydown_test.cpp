@@ -1,6 +1,7 @@
 #include "web/ydown.h"
 
 #include "tests/support/http_server.h"
+#include "tests/support/qt_printers.h"
 #include "tests/support/temp_folder.h"
 
 #include <QElapsedTimer>
