@@ -1,0 +1,26 @@
+#pragma once
+
+#include "library/movie_record.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+
+inline constexpr char16_t NothingExtractedText[] = u"错误：提取不到信息";
+inline constexpr char16_t SearchFailedText[] = u"错误：搜索不到相关信息";
+
+// The text searched for a movie: its file name, followed by a blank and the folder's own name when the
+// folder has no subfolders and at most 10 videos.
+QString SearchTextFor(const MovieRecord& record);
+
+// Searches "bing", then "sogou" unless bing gave a preferred link; appends every acceptable link to
+// `links` and returns the preferred link or empty. `searched`, when given, tells whether some engine
+// answered with a results page.
+QString FindInfoUrl(const MovieRecord& record, QStringList& links, const std::atomic<bool>* stop = nullptr,
+                    bool* searched = nullptr);
+
+// The whole web lookup of one movie, on the record given (the caller runs it on a copy and stores the
+// result): the preferred link first, then every other distinct link in the order found, until one
+// page yields a main text, whose fields are extracted and saved. When nothing was found and Overview
+// is still empty, Overview gets an error text and the metadata file is saved. Always returns 1.
+int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop = nullptr);
