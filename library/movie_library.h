@@ -50,6 +50,17 @@ struct MovieLibrary {
     // Lets cancellable sleeps wake at once when a stop is requested.
     std::mutex StopMutex;
     std::condition_variable StopWake;
+
+    // The stop sequence joins or detaches every thread; a library dropped without it (a test, an
+    // early exit) may still hold joinable thread objects, and its last owner may be one of those very
+    // threads. Detaching them keeps that from ending the process.
+    ~MovieLibrary() {
+        if (BuildThread.joinable())
+            BuildThread.detach();
+        for (std::thread& worker : WorkerThreads)
+            if (worker.joinable())
+                worker.detach();
+    }
 };
 
 // Sets StopRequested and wakes every cancellable sleep.

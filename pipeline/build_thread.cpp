@@ -4,6 +4,7 @@
 #include "library/split_string.h"
 #include "pages/wall_page.h"
 #include "pipeline/fallback.h"
+#include "pipeline/stages.h"
 
 #include <QFile>
 #include <QHash>
@@ -86,12 +87,11 @@ void BuildLibrary(MovieLibrary& library) {
 
 int BuildLibraryThread(std::shared_ptr<MovieLibrary> library) {
     BuildLibrary(*library);
-    // Stages 5 to 8 follow here; until then the thread idles until the window closes.
-    while (SleepUnlessStopped(*library, 1000)) {
-    }
+    RunPipelineStages(library);
     return 1;
 }
 
 void RunHeadlessPipeline(std::shared_ptr<MovieLibrary> library) {
     BuildLibrary(*library);
+    RunHeadlessStages(library);
 }

@@ -1,0 +1,147 @@
+#include "pipeline/stages.h"
+
+#include "pages/detail_page.h"
+#include "pages/wall_page.h"
+#include "pipeline/download_workers.h"
+#include "pipeline/thread_control.h"
+#include "pipeline/update_notice.h"
+#include "web/poster.h"
+#include "web/retrieval.h"
+#include "web/ydown.h"
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString UpdateFile = u"update.tmp"_s;
+
+// Host callbacks reach the window; after a stop the window may be gone.
+void ShowStageStatus(MovieLibrary& library, const QString& text) {
+    if (!library.StopRequested)
+        ShowStatus(library, text);
+}
+
+void PostWallRefresh(MovieLibrary& library) {
+    if (!library.StopRequested && library.Host.WallRefresh)
+        library.Host.WallRefresh();
+}
+
+MovieRecord CopyRecord(MovieLibrary& library, const MovieRecord& record) {
+    std::lock_guard lock(library.RecordsMutex);
+    return record;
+}
+
+// The lookup runs on a copy with no lock held (it downloads); its result replaces the record, as the
+// lookup has just written the same values to the metadata file.
+void LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
+    FetchMovieInfo(copy, &library.StopRequested);
+    std::lock_guard lock(library.RecordsMutex);
+    record = copy;
+}
+
+// Writes "detail.html" for `movie` and lets the window show it again if it shows the detail page.
+void RebuildDetailPage(MovieLibrary& library, const MovieRecord& movie) {
+    const QString path = BuildDetailPage(library, movie, QString(), DetailView);
+    if (!path.isEmpty() && !library.StopRequested && library.Host.DetailRebuilt)
+        library.Host.DetailRebuilt(path);
+}
+
+} // namespace
+
+bool NeedsLookup(const MovieRecord& movie) {
+    return movie.Overview.isEmpty() || movie.Overview.contains(QStringView(SearchFailedText));
+}
+
+bool RunLookupStage(MovieLibrary& library) {
+    // Movies is never resized after collation, so its records stay where they are.
+    for (MovieRecord& record : library.Movies) {
+        // Also before the first movie: a stop may have come during the scan.
+        if (library.StopRequested)
+            return false;
+        MovieRecord copy = CopyRecord(library, record);
+        if (NeedsLookup(copy)) {
+            ShowStageStatus(library, u"下载信息:"_s + copy.DisplayTitle);
+            LookUp(library, record, copy);
+            ShowStageStatus(library, u"下载信息成功:"_s + copy.DisplayTitle);
+            BuildWallPage(library);
+            PostWallRefresh(library);
+        }
+        {
+            std::lock_guard lock(library.QueueMutex);
+            library.PosterQueue.push_back(std::move(copy));
+        }
+    }
+    return !library.StopRequested;
+}
+
+void RunWorkerStage(const std::shared_ptr<MovieLibrary>& library) {
+    StartPosterWorkers(library);
+}
+
+QString UpdateCheckUrl() {
+    return u"http://update.reelboard.invalid/reelboard/update.php?v=1.05"_s;
+}
+
+void RunUpdateCheck(MovieLibrary& library) {
+    QFile::remove(UpdateFile);
+    YDown(&library.StopRequested)
+        .Download(UpdateCheckUrl(), QString(), UpdateFile, u"Content-Type: application/x-www-form-urlencoded"_s);
+    QFile file(UpdateFile);
+    // After a stop the reply is likely cut short, and nobody will see the wall.
+    if (library.StopRequested || !file.open(QIODevice::ReadOnly))
+        return;
+    const QString notice = UpdateNoticeFromReply(file.readAll());
+    file.close();
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        library.UpdateNotice = notice;
+    }
+    BuildWallPage(library);
+}
+
+bool ServeOneRetry(MovieLibrary& library) {
+    MovieRecord* record = nullptr;
+    {
+        std::lock_guard lock(library.QueueMutex);
+        if (library.RetryQueue.empty())
+            return false;
+        record = library.RetryQueue.back();
+        library.RetryQueue.pop_back();
+    }
+    MovieRecord copy = CopyRecord(library, *record);
+    LookUp(library, *record, copy);
+    RebuildDetailPage(library, copy);
+    // The page lists the posters it finds on disk: build it again once the new ones are there.
+    if (DownloadPoster(copy, &library.StopRequested))
+        RebuildDetailPage(library, copy);
+    return true;
+}
+
+void RunRetryService(MovieLibrary& library) {
+    while (!library.StopRequested) {
+        ServeOneRetry(library);
+        SleepUnlessStopped(library, 1000);
+    }
+}
+
+void RunPipelineStages(const std::shared_ptr<MovieLibrary>& library) {
+    if (!RunLookupStage(*library))
+        return;
+    RunWorkerStage(library);
+    RunUpdateCheck(*library);
+    RunRetryService(*library);
+}
+
+void RunHeadlessStages(const std::shared_ptr<MovieLibrary>& library) {
+    if (RunLookupStage(*library)) {
+        RunWorkerStage(library);
+        RunUpdateCheck(*library);
+        JoinWorkerThreads(*library);
+    }
+    // The posters are all there now: once more, so that the wall shows their thumbnails.
+    BuildWallPage(*library);
+    // Nothing else reads the reply; a batch run leaves no temporary file of its own behind.
+    QFile::remove(UpdateFile);
+}

@@ -1,0 +1,205 @@
+#include "pipeline/stages.h"
+#include "tests/pipeline/poster_images.h"
+#include "tests/pipeline/stages_web.h"
+#include "tests/support/temp_folder.h"
+
+#include <QFileInfo>
+#include <QStringList>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString SearchFailed = u"错误：搜索不到相关信息"_s;
+const QString NothingExtracted = u"错误：提取不到信息"_s;
+
+class StagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.mkdir(u"Films"_s);
+        library->Movies.reserve(16); // records are referenced while more are added
+        library->Host.ShowStatus = [this](const QString& text) {
+            std::lock_guard lock(mutex);
+            statuses.append(text);
+        };
+        library->Host.WallRefresh = [this] {
+            std::lock_guard lock(mutex);
+            ++refreshes;
+            wallAtRefresh = QFileInfo::exists(u"menu.html"_s);
+        };
+        library->Host.DetailRebuilt = [this](const QString& path) {
+            std::lock_guard lock(mutex);
+            rebuilt.append(path);
+            rebuiltAt.push_back(std::chrono::steady_clock::now());
+            QFile page(path);
+            page.open(QIODevice::ReadOnly);
+            rebuiltPages.append(QString::fromUtf8(page.readAll()));
+        };
+    }
+
+    MovieRecord& AddMovie(const QString& name, const QString& overview = {}) {
+        MovieRecord movie;
+        movie.FileName = name + u".mkv"_s;
+        movie.Folder = folder.file(u"Films"_s);
+        movie.FilePath = movie.Folder + u'/' + movie.FileName;
+        movie.SearchKey = movie.FilePath.toLower();
+        movie.DisplayTitle = name.toLower();
+        movie.FolderVideoCount = 12;
+        movie.Overview = overview;
+        library->Movies.push_back(movie);
+        return library->Movies.back();
+    }
+
+    TempFolder folder;
+    TestHttpServer server;
+    ProxyEnvironment proxy{server};
+    std::shared_ptr<MovieLibrary> library = std::make_shared<MovieLibrary>();
+    std::mutex mutex;
+    QStringList statuses;
+    int refreshes = 0;
+    bool wallAtRefresh = false;
+    QStringList rebuilt;
+    QStringList rebuiltPages;
+    std::vector<std::chrono::steady_clock::time_point> rebuiltAt;
+};
+
+} // namespace
+
+TEST(NeedsLookupTest, OnlyEmptyOrSearchFailedOverview) {
+    MovieRecord movie;
+    EXPECT_TRUE(NeedsLookup(movie));
+    movie.Overview = SearchFailed;
+    EXPECT_TRUE(NeedsLookup(movie));
+    movie.Overview = u"旧文字 "_s + SearchFailed;
+    EXPECT_TRUE(NeedsLookup(movie));
+    movie.Overview = NothingExtracted;
+    EXPECT_FALSE(NeedsLookup(movie));
+    movie.Overview = u"错误：没有找到资料。。。"_s;
+    EXPECT_FALSE(NeedsLookup(movie));
+}
+
+TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
+    AddMovie(u"Alpha"_s);
+    AddMovie(u"Beta"_s, SearchFailed);
+    AddMovie(u"Gamma"_s, NothingExtracted);
+    AddMovie(u"Delta"_s, u"known"_s);
+    for (const MovieRecord& movie : library->Movies)
+        ServeLookup(server, movie, {u"found " + movie.DisplayTitle, {u"http://img.test/"_s + movie.DisplayTitle}});
+
+    EXPECT_TRUE(RunLookupStage(*library));
+
+    EXPECT_EQ(InfoPageHits(server, library->Movies[0]), 1);
+    EXPECT_EQ(InfoPageHits(server, library->Movies[1]), 1);
+    EXPECT_EQ(InfoPageHits(server, library->Movies[2]), 0);
+    EXPECT_EQ(InfoPageHits(server, library->Movies[3]), 0);
+    EXPECT_TRUE(library->Movies[0].Overview.contains(u"found alpha"_s));
+    EXPECT_TRUE(library->Movies[1].Overview.contains(u"found beta"_s));
+    EXPECT_EQ(library->Movies[2].Overview, NothingExtracted);
+    EXPECT_EQ(library->Movies[3].Overview, u"known"_s);
+    EXPECT_EQ(statuses,
+              (QStringList{u"下载信息:alpha"_s, u"下载信息成功:alpha"_s, u"下载信息:beta"_s, u"下载信息成功:beta"_s}));
+    EXPECT_EQ(refreshes, 2);
+    EXPECT_TRUE(wallAtRefresh) << "the wall is rewritten before the refresh is posted";
+    EXPECT_FALSE(library->WallPagePath.isEmpty());
+
+    // Copies in Movies order, holding what the lookup found (the workers need picurl).
+    ASSERT_EQ(library->PosterQueue.size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(library->PosterQueue[i].FilePath, library->Movies[i].FilePath);
+    EXPECT_EQ(library->PosterQueue[0].picurl, library->Movies[0].picurl);
+    EXPECT_TRUE(library->PosterQueue[0].picurl.contains(u"http://img.test/alpha"_s));
+}
+
+TEST_F(StagesTest, StopDuringLookupStageEndsItAfterTheMovieInProgress) {
+    AddMovie(u"Alpha"_s);
+    AddMovie(u"Beta"_s);
+    for (const MovieRecord& movie : library->Movies)
+        ServeLookup(server, movie, {u"found"_s, {}});
+    library->Host.ShowStatus = [this](const QString& text) {
+        if (text.startsWith(u"下载信息成功:"_s))
+            RequestStop(*library);
+    };
+
+    EXPECT_FALSE(RunLookupStage(*library));
+    EXPECT_EQ(library->PosterQueue.size(), 1u);
+    EXPECT_EQ(InfoPageHits(server, library->Movies[1]), 0);
+    EXPECT_EQ(refreshes, 0) << "no call into the window after a stop";
+}
+
+TEST_F(StagesTest, UpdateNoticeIsStoredCleanedAndShownOnTheWall) {
+    // "新版本" in code page 936, with a script the notice must not carry onto the wall.
+    server.Serve(UpdateCheckUrl(), QByteArray("<b>\xD0\xC2\xB0\xE6\xB1\xBE</b><script>alert(1)</script>"));
+    RunUpdateCheck(*library);
+    EXPECT_EQ(library->UpdateNotice, u"<b>新版本</b>"_s);
+    EXPECT_EQ(server.HitCount(UpdateCheckUrl()), 1);
+    EXPECT_TRUE(QFileInfo::exists(u"menu.html"_s));
+    EXPECT_FALSE(library->WallPagePath.isEmpty());
+}
+
+TEST_F(StagesTest, UpdateNoticeKeepsItsValueWhenTheServerFailsAndEmptiesOnAnEmptyReply) {
+    library->UpdateNotice = u"old"_s;
+    folder.write(u"update.tmp"_s, "stale");
+    server.Fail(UpdateCheckUrl(), 404);
+    RunUpdateCheck(*library);
+    EXPECT_EQ(library->UpdateNotice, u"old"_s);
+    EXPECT_FALSE(QFileInfo::exists(u"update.tmp"_s)) << "the stale reply is deleted before asking";
+    EXPECT_FALSE(QFileInfo::exists(u"menu.html"_s));
+
+    server.Serve(UpdateCheckUrl(), "");
+    RunUpdateCheck(*library);
+    EXPECT_EQ(library->UpdateNotice, u""_s);
+    EXPECT_TRUE(QFileInfo::exists(u"menu.html"_s));
+}
+
+TEST_F(StagesTest, RetryServesTheLastRequestFirstAndShowsTheNewPage) {
+    MovieRecord& alpha = AddMovie(u"Alpha"_s, NothingExtracted);
+    MovieRecord& beta = AddMovie(u"Beta"_s, NothingExtracted);
+    ServeLookup(server, alpha, {u"alpha again"_s, {}});
+    ServeLookup(server, beta, {u"beta again"_s, {u"http://img.test/beta.jpg"_s}});
+    server.Serve(u"http://img.test/beta.jpg"_s, NoisyJpeg(300, 300), "image/jpeg");
+    library->RetryQueue = {&alpha, &beta};
+
+    ASSERT_TRUE(ServeOneRetry(*library));
+    EXPECT_TRUE(beta.Overview.contains(u"beta again"_s));
+    EXPECT_EQ(alpha.Overview, NothingExtracted);
+    EXPECT_TRUE(QFileInfo::exists(beta.FilePath + u".jpg"_s));
+    // Shown once after the lookup and once more when the poster is there.
+    ASSERT_EQ(rebuilt.size(), 2);
+    EXPECT_TRUE(rebuilt[0].endsWith(u"/detail.html"_s));
+    EXPECT_EQ(rebuilt[1], rebuilt[0]);
+
+    ASSERT_TRUE(ServeOneRetry(*library));
+    EXPECT_TRUE(alpha.Overview.contains(u"alpha again"_s));
+    EXPECT_EQ(rebuilt.size(), 3) << "no poster stored, so no second rebuild";
+    EXPECT_FALSE(ServeOneRetry(*library));
+    EXPECT_TRUE(library->RetryQueue.empty());
+}
+
+TEST_F(StagesTest, RetryServiceServesOneRequestASecondUntilStopped) {
+    MovieRecord& alpha = AddMovie(u"Alpha"_s, NothingExtracted);
+    MovieRecord& beta = AddMovie(u"Beta"_s, NothingExtracted);
+    ServeLookup(server, alpha, {u"alpha again"_s, {}});
+    ServeLookup(server, beta, {u"beta again"_s, {}});
+    {
+        std::lock_guard lock(library->QueueMutex);
+        library->RetryQueue = {&alpha, &beta};
+    }
+    std::thread service([library = library] { RunRetryService(*library); });
+    while (true) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::lock_guard lock(mutex);
+        if (rebuilt.size() >= 2)
+            break;
+    }
+    RequestStop(*library);
+    service.join(); // the sleep wakes on the stop
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(rebuilt.size(), 2);
+    EXPECT_GE(rebuiltAt[1] - rebuiltAt[0], std::chrono::milliseconds(900));
+    EXPECT_TRUE(beta.Overview.contains(u"beta again"_s));
+    EXPECT_TRUE(alpha.Overview.contains(u"alpha again"_s));
+}
