@@ -2,9 +2,9 @@
 // ten workers, the update notice, thumbnails and the final wall.
 #include "library/movie_xml.h"
 #include "pipeline/stages.h"
-#include "tests/pipeline/poster_images.h"
-#include "tests/pipeline/stages_web.h"
 #include "tests/support/http_server.h"
+#include "tests/support/movie_web.h"
+#include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>

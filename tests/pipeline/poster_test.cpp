@@ -1,5 +1,5 @@
-#include "tests/pipeline/poster_images.h"
 #include "tests/support/http_server.h"
+#include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
 #include "web/poster.h"
 

@@ -1,6 +1,6 @@
 #include "pipeline/stages.h"
-#include "tests/pipeline/poster_images.h"
-#include "tests/pipeline/stages_web.h"
+#include "tests/support/movie_web.h"
+#include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
 
 #include <QFileInfo>

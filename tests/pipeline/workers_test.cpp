@@ -1,7 +1,7 @@
 #include "pipeline/download_workers.h"
 #include "pipeline/thread_control.h"
-#include "tests/pipeline/poster_images.h"
 #include "tests/support/http_server.h"
+#include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "tests/pipeline/poster_images.h"
+#include "tests/support/poster_images.h"
 
 #include <QBuffer>
 #include <QImage>

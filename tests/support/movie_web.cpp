@@ -1,4 +1,4 @@
-#include "tests/pipeline/stages_web.h"
+#include "tests/support/movie_web.h"
 
 #include "web/retrieval.h"
 #include "web/search.h"
