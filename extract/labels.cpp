@@ -47,10 +47,29 @@ const std::array<QStringView, 32> LabelWords = {
     u"国家",     u"类别",     u"年代",     u"片名",     u"译名",     u"别名",     u"英名",     u"原名",
 };
 
+namespace {
+
+// One bit per character class (code unit modulo 64): a label word whose first character's bit is not
+// set cannot occur in the value. Removals only take characters away, so the mask stays valid.
+quint64 CharacterMask(const QString& text) {
+    quint64 mask = 0;
+    for (QChar c : text)
+        mask |= quint64(1) << (c.unicode() % 64);
+    return mask;
+}
+
+} // namespace
+
 QString CleanFieldValue(const QString& value) {
     QString cleaned = value;
-    for (QStringView word : LabelWords)
-        cleaned.remove(word.toString());
+    const quint64 present = CharacterMask(cleaned);
+    for (QStringView word : LabelWords) {
+        if (!(present & (quint64(1) << (word.front().unicode() % 64))))
+            continue;
+        // Wraps the literal without copying: this runs for six fields of every metadata file.
+        if (cleaned.contains(word))
+            cleaned.remove(QString::fromRawData(word.data(), word.size()));
+    }
     for (qsizetype i = 0; i < cleaned.size(); ++i) {
         const QChar c = cleaned.at(i);
         if (c == u'.' || c == u'/' || c == u'[') {

@@ -1,5 +1,6 @@
 #include "library/folder_scan.h"
 
+#include "library/lower_case.h"
 #include "library/movie_xml.h"
 #include "library/network_share.h"
 #include "library/split_string.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <utility>
@@ -60,30 +62,39 @@ void ScanNetworkLine(MovieLibrary& library, const QString& line) {
     ScanFolder(library, local);
 }
 
-void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullPath, const QString& name) {
+// `mayHaveMetadata`: the folder lists FileName + ".xml" or its lower-case form, so reading it is
+// worth a try; most videos have none, and the failed opens would cost more than the rest of the scan.
+void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullPath, const QString& name,
+              bool mayHaveMetadata) {
     MovieRecord record;
     record.FilePath = fullPath;
     record.FileName = name;
     record.Folder = folder;
     record.DisplayTitle = TitleFromFileName(name);
-    record.SearchKey = fullPath.toLower();
-    ReadMovieXml(record);
+    record.SearchKey = LowerCase(fullPath);
+    if (mayHaveMetadata)
+        ReadMovieXml(record);
     library.Movies.push_back(std::move(record));
 }
 
 enum class EntryKind { Folder, File, Other };
 
+struct Entry {
+    QString Name;
+    unsigned char Type; // d_type
+};
+
 // Classifies an entry, following symbolic links; `size` is filled when the entry had to be stat'ed.
-EntryKind KindOf(int dirFd, const dirent* entry, qint64& size) {
+EntryKind KindOf(int dirFd, const Entry& entry, qint64& size) {
     size = -1;
-    if (entry->d_type == DT_DIR)
+    if (entry.Type == DT_DIR)
         return EntryKind::Folder;
-    if (entry->d_type == DT_REG)
+    if (entry.Type == DT_REG)
         return EntryKind::File;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+    if (entry.Type != DT_LNK && entry.Type != DT_UNKNOWN)
         return EntryKind::Other;
     struct stat st {};
-    if (fstatat(dirFd, entry->d_name, &st, 0) != 0)
+    if (fstatat(dirFd, QFile::encodeName(entry.Name).constData(), &st, 0) != 0)
         return EntryKind::Other; // a dangling link
     if (S_ISDIR(st.st_mode))
         return EntryKind::Folder;
@@ -93,9 +104,9 @@ EntryKind KindOf(int dirFd, const dirent* entry, qint64& size) {
     return EntryKind::File;
 }
 
-qint64 FileSize(int dirFd, const char* name) {
+qint64 FileSize(int dirFd, const QString& name) {
     struct stat st {};
-    return fstatat(dirFd, name, &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
+    return fstatat(dirFd, QFile::encodeName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
 }
 
 bool OnPath(const std::vector<FolderIdentity>& path, FolderIdentity id) {
@@ -103,6 +114,20 @@ bool OnPath(const std::vector<FolderIdentity>& path, FolderIdentity id) {
         if (entered == id)
             return true;
     return false;
+}
+
+// The whole listing in file-system order, and the names of the metadata files in it.
+std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
+    std::vector<Entry> entries;
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        entries.push_back({QFile::decodeName(name), entry->d_type});
+        if (entries.back().Name.endsWith(u".xml"_s))
+            metadataNames.insert(entries.back().Name);
+    }
+    return entries;
 }
 
 // `folder` is the string as received (the summary's Path and the records' Folder); `listed` is the
@@ -128,17 +153,15 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
         path.push_back({0, 0});
     }
 
+    QSet<QString> metadataNames;
+    const std::vector<Entry> entries = ReadEntries(dir, metadataNames);
     const QString prefix = listed.endsWith(u'/') ? listed : QString(listed + u'/');
-    while (const dirent* entry = readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-            continue;
+    for (const Entry& entry : entries) {
         qint64 size = -1;
         const EntryKind kind = KindOf(fd, entry, size);
         if (kind == EntryKind::Other)
             continue;
-        const QString fileName = QFile::decodeName(name);
-        const QString fullPath = prefix + fileName;
+        const QString fullPath = prefix + entry.Name;
         if (kind == EntryKind::Folder) {
             ++summary.SubfolderCount;
             if (!IsSkippedFolder(fullPath))
@@ -147,9 +170,11 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
         }
         if (IsVideoFile(fullPath)) {
             if (size < 0)
-                size = FileSize(fd, name);
+                size = FileSize(fd, entry.Name);
             if (size > MinimumVideoBytes) {
-                AddVideo(library, folder, fullPath, fileName);
+                const QString metadataName = entry.Name + u".xml"_s;
+                AddVideo(library, folder, fullPath, entry.Name,
+                         metadataNames.contains(metadataName) || metadataNames.contains(metadataName.toLower()));
                 ++summary.VideoCount;
                 continue;
             }
@@ -195,13 +220,11 @@ void ScanFolder(MovieLibrary& library, const QString& folder) {
 }
 
 bool IsVideoFile(const QString& path) {
-    if (VideoExtensions.contains(path.right(4).toLower()))
-        return true;
-    return VideoExtensions.contains(path.right(3).toLower());
+    return LowerTailOccursIn(path, 4, VideoExtensions) || LowerTailOccursIn(path, 3, VideoExtensions);
 }
 
 bool IsFolderImageFile(const QString& path) {
-    return path.right(4).toLower() == u".jpg" && !path.contains(u".thumb."_s);
+    return path.size() >= 4 && LowerTailOccursIn(path, 4, u".jpg") && !path.contains(u".thumb."_s);
 }
 
 bool IsSkippedFolder(const QString& path) {

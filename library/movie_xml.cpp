@@ -2,10 +2,16 @@
 
 #include "extract/labels.h"
 #include "library/atomic_file.h"
+#include "library/lower_case.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +24,9 @@ struct MovieXmlElement {
 };
 
 // File order.
-const std::array<MovieXmlElement, 12> Elements = {{
+constexpr size_t ElementCount = 12;
+
+const std::array<MovieXmlElement, ElementCount> Elements = {{
     {u"Title", &MovieRecord::Title, true},
     {u"OriginalTitle", &MovieRecord::OriginalTitle, true},
     {u"CountryOfOrigin", &MovieRecord::CountryOfOrigin, true},
@@ -46,33 +54,69 @@ QString LowerCaseNamePath(const QString& path) {
 QString Utf16LeText(const QByteArray& bytes) {
     // A trailing odd byte is taken with a zero high byte; the text ends at the first U+0000.
     QString text(bytes.size() / 2 + bytes.size() % 2, Qt::Uninitialized);
-    qsizetype length = 0;
-    for (qsizetype i = 0; i < bytes.size(); i += 2) {
-        const auto low = static_cast<uchar>(bytes[i]);
-        const auto high = i + 1 < bytes.size() ? static_cast<uchar>(bytes[i + 1]) : uchar(0);
-        const char16_t unit = static_cast<char16_t>(low | (high << 8));
-        if (unit == 0)
-            break;
-        text[length++] = QChar(unit);
-    }
-    text.truncate(length);
+    char16_t* units = reinterpret_cast<char16_t*>(text.data());
+    qFromLittleEndian<char16_t>(bytes.constData(), bytes.size() / 2, units);
+    if (bytes.size() % 2)
+        units[text.size() - 1] = static_cast<uchar>(bytes.back());
+    const qsizetype end = text.indexOf(QChar(0));
+    if (end >= 0)
+        text.truncate(end);
     return text;
 }
 
+// Plain POSIX calls: the scan reads thousands of these files, and most videos have none.
 bool ReadWholeFile(const QString& path, QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    bytes = file.readAll();
-    return true;
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        bytes.resize(static_cast<qsizetype>(st.st_size));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        bytes.truncate(done); // a file that shrank while it was read
+    }
+    close(fd);
+    return ok;
+}
+
+// First position of every element's opening and closing tag in one pass over the "<" of the text;
+// the same positions as a search for each tag from the start.
+struct TagPositions {
+    std::array<qsizetype, ElementCount> Open;
+    std::array<qsizetype, ElementCount> Close;
+};
+
+TagPositions FindTags(QStringView text) {
+    TagPositions found;
+    found.Open.fill(-1);
+    found.Close.fill(-1);
+    for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
+        const bool closing = at + 1 < text.size() && text[at + 1] == u'/';
+        const QStringView rest = text.mid(at + (closing ? 2 : 1));
+        auto& firstAt = closing ? found.Close : found.Open;
+        for (size_t i = 0; i < ElementCount; ++i) {
+            const QStringView name = Elements[i].Name;
+            if (firstAt[i] < 0 && rest.size() > name.size() && rest[name.size()] == u'>' && rest.startsWith(name))
+                firstAt[i] = at;
+        }
+    }
+    return found;
 }
 
 } // namespace
 
 QString SearchKeyOf(const MovieRecord& record) {
-    return (record.FilePath + record.Title + record.OriginalTitle + record.CountryOfOrigin + record.ProductionYear +
-            record.Genres + record.Overview + record.Notes)
-        .toLower();
+    return LowerCase(record.FilePath + record.Title + record.OriginalTitle + record.CountryOfOrigin +
+                     record.ProductionYear + record.Genres + record.Overview + record.Notes);
 }
 
 QByteArray MovieXmlBytes(const MovieRecord& record) {
@@ -105,14 +149,16 @@ void ReadMovieXml(MovieRecord& record) {
             return;
     }
     const QString text = Utf16LeText(bytes);
-    for (const MovieXmlElement& element : Elements) {
-        const QString open = u'<' + element.Name + u'>';
-        const QString close = u"</"_s + element.Name + u'>';
-        const qsizetype start = text.indexOf(open);
-        const qsizetype end = text.indexOf(close);
+    const TagPositions tags = FindTags(text);
+    for (size_t i = 0; i < ElementCount; ++i) {
+        const MovieXmlElement& element = Elements[i];
+        const qsizetype start = tags.Open[i];
+        const qsizetype end = tags.Close[i];
         QString& field = record.*element.Field;
-        if (start >= 0 && end > start)
-            field = text.mid(start + open.size(), end - start - open.size());
+        if (start >= 0 && end > start) {
+            const qsizetype valueStart = start + element.Name.size() + 2;
+            field = text.mid(valueStart, end - valueStart);
+        }
         if (element.Cleaned)
             field = CleanFieldValue(field);
     }

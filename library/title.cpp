@@ -1,5 +1,7 @@
 #include "library/title.h"
 
+#include "library/lower_case.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -31,7 +33,7 @@ QString TitleFromFileName(QString fileName) {
     RemoveBracketGroups(t, u'【', u'】');
     for (const QString& marker : {u"1024"_s, u"720"_s, u"1080"_s, u"HD"_s})
         CutAtMarker(t, marker); // case-sensitive: "hdtv" in lower case is not a marker
-    t = t.toLower();
+    t = LowerCase(t);
     for (const QString& marker : {u"bd"_s, u"dvd"_s, u"xvid"_s})
         CutAtMarker(t, marker);
     const qsizetype dot = t.lastIndexOf(u'.');

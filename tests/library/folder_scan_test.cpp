@@ -210,11 +210,24 @@ TEST(ScanFolder, LoadsTheMetadataFile) {
     stored.Title = u"Heat"_s;
     stored.Overview = u"LA"_s;
     ASSERT_TRUE(WriteMovieXml(stored));
+    // A metadata file written on a case-insensitive system has a lower-case name.
+    temp.sparse(u"m/Up.2009.AVI"_s, VideoSize);
+    temp.write(u"m/up.2009.avi.xml"_s, Utf16Le(u"<Title>Up</Title>"_s));
+    temp.sparse(u"m/None.avi"_s, VideoSize);
     MovieLibrary library;
     ScanFolder(library, temp.file(u"m"_s));
-    ASSERT_EQ(library.Movies.size(), 1u);
-    EXPECT_EQ(library.Movies[0].Title, u"Heat"_s);
-    EXPECT_EQ(library.Movies[0].SearchKey, stored.FilePath.toLower() + u"heatla"_s);
+    ASSERT_EQ(library.Movies.size(), 3u);
+    for (const MovieRecord& record : library.Movies) {
+        if (record.FileName == u"Heat.1995.avi") {
+            EXPECT_EQ(record.Title, u"Heat"_s);
+            EXPECT_EQ(record.SearchKey, stored.FilePath.toLower() + u"heatla"_s);
+        } else if (record.FileName == u"Up.2009.AVI") {
+            EXPECT_EQ(record.Title, u"Up"_s);
+        } else {
+            EXPECT_EQ(record.Title, QString());
+            EXPECT_EQ(record.SearchKey, record.FilePath.toLower());
+        }
+    }
 }
 
 TEST(ScanListedFolder, TrimsTheLineAndOneTrailingSlash) {
