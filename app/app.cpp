@@ -1,8 +1,122 @@
 #include "app/app.h"
 
+#include "app/main_frame.h"
+#include "app/process_memory.h"
+#include "app/wall_view.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
 
-int RunWindowApp(int, char**) {
-    std::fputs("reelboard: only --headless is available yet\n", stderr);
-    return 2;
+using namespace Qt::StringLiterals;
+
+WindowOptions ParseWindowOptions(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption dataFolder(u"data-folder"_s);
+    QCommandLineOption screenshot(u"screenshot"_s, QString(), u"file"_s);
+    QCommandLineOption benchWall(u"bench-wall"_s);
+    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+    benchWall.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({dataFolder, screenshot, benchWall});
+    parser.parse(arguments); // unknown options are ignored, as the window always was
+    WindowOptions options;
+    options.dataFolder = parser.isSet(dataFolder);
+    if (parser.isSet(screenshot))
+        options.screenshot = QFileInfo(parser.value(screenshot)).absoluteFilePath();
+    options.benchWall = parser.isSet(benchWall);
+    return options;
+}
+
+QString PrepareDataFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return {};
+    return folder;
+}
+
+namespace {
+
+bool IsWallPage(const QUrl& url) {
+    return url.fileName() == u"menu.html"_s;
+}
+
+// Saves the whole window once the wall has loaded and painted, then closes it.
+void SaveScreenshotWhenWallLoads(CMainFrame* frame, const QString& file) {
+    QObject::connect(frame->View(), &QWebEngineView::loadFinished, frame, [frame, file](bool ok) {
+        if (!ok || !IsWallPage(frame->View()->url()))
+            return;
+        QTimer::singleShot(1500, frame, [frame, file] {
+            if (!frame->grab().save(file))
+                std::fprintf(stderr, "reelboard: cannot save %s\n", qPrintable(file));
+            frame->close();
+        });
+    });
+}
+
+// Reports how long the wall took from navigation to loaded, and what the browser holds in memory.
+void ReportWhenWallLoads(CMainFrame* frame) {
+    QObject::connect(frame->View(), &QWebEngineView::loadFinished, frame, [frame](bool ok) {
+        if (!IsWallPage(frame->View()->url()))
+            return;
+        const qint64 loadMs = frame->View()->SinceNavigation();
+        // A moment for the renderer to settle before its memory is read.
+        QTimer::singleShot(500, frame, [frame, ok, loadMs] {
+            const ProcessMemory memory = ProcessTreeMemory(QCoreApplication::applicationPid());
+            std::printf("wall_loaded=%d load_ms=%lld processes=%d rss_mb=%.1f pss_mb=%.1f\n", ok ? 1 : 0,
+                        static_cast<long long>(loadMs), memory.processes, memory.rssKb / 1024.0, memory.pssKb / 1024.0);
+            std::fflush(stdout);
+            frame->close();
+        });
+    });
+}
+
+} // namespace
+
+CReelboardApp::CReelboardApp(int& argc, char** argv) {
+    // The browser shares graphics contexts with the window; this must precede the application object.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QCoreApplication::setApplicationName(u"reelboard"_s);
+    QCoreApplication::setApplicationVersion(u"1.05"_s);
+    app_ = std::make_unique<QApplication>(argc, argv);
+    QGuiApplication::setApplicationDisplayName(u"Reelboard"_s);
+    QGuiApplication::setDesktopFileName(u"reelboard"_s);
+    options_ = ParseWindowOptions(QCoreApplication::arguments());
+}
+
+CReelboardApp::~CReelboardApp() = default;
+
+bool CReelboardApp::InitInstance() {
+    if (options_.dataFolder) {
+        // Started from the desktop menu: a folder of its own, never the home folder itself.
+        const QString folder = PrepareDataFolder();
+        if (folder.isEmpty() || !QDir::setCurrent(folder)) {
+            std::fprintf(stderr, "reelboard: cannot use the data folder %s\n", qPrintable(folder));
+            return false;
+        }
+    }
+    frame_ = std::make_unique<CMainFrame>();
+    if (!options_.screenshot.isEmpty())
+        SaveScreenshotWhenWallLoads(frame_.get(), options_.screenshot);
+    if (options_.benchWall)
+        ReportWhenWallLoads(frame_.get());
+    frame_->ShowAndStart();
+    return true;
+}
+
+int CReelboardApp::Run() {
+    const int code = QApplication::exec();
+    frame_.reset(); // the window (and the browser) go before the application object
+    return code;
+}
+
+int RunWindowApp(int argc, char** argv) {
+    static int count = argc; // QApplication keeps a reference to it
+    CReelboardApp app(count, argv);
+    if (!app.InitInstance())
+        return 1;
+    return app.Run();
 }

@@ -1,7 +1,7 @@
 #include "app/headless.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
+#include <cstdio>
 #include <cstring>
 
 #ifdef REELBOARD_HAS_WINDOW
