@@ -67,8 +67,7 @@ QString CleanFieldValue(const QString& value) {
         if (!(present & (quint64(1) << (word.front().unicode() % 64))))
             continue;
         // Wraps the literal without copying: this runs for six fields of every metadata file.
-        if (cleaned.contains(word))
-            cleaned.remove(QString::fromRawData(word.data(), word.size()));
+        cleaned.remove(QString::fromRawData(word.data(), word.size()));
     }
     for (qsizetype i = 0; i < cleaned.size(); ++i) {
         const QChar c = cleaned.at(i);

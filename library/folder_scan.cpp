@@ -62,18 +62,26 @@ void ScanNetworkLine(MovieLibrary& library, const QString& line) {
     ScanFolder(library, local);
 }
 
-// `mayHaveMetadata`: the folder lists FileName + ".xml" or its lower-case form, so reading it is
-// worth a try; most videos have none, and the failed opens would cost more than the rest of the scan.
-void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullPath, const QString& name,
-              bool mayHaveMetadata) {
+// The metadata file is looked for in the folder's own listing first: most videos have none, and the
+// failed opens would cost more than the rest of the scan. Same outcome as ReadMovieXml.
+void ReadListedMetadata(MovieRecord& record, int folderFd, const QSet<QString>& metadataNames) {
+    const QString exact = record.FileName + u".xml"_s;
+    if (metadataNames.contains(exact) && ReadMovieXmlAt(record, folderFd, exact))
+        return;
+    const QString lowered = exact.toLower();
+    if (lowered != exact && metadataNames.contains(lowered))
+        ReadMovieXmlAt(record, folderFd, lowered);
+}
+
+void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullPath, const QString& name, int folderFd,
+              const QSet<QString>& metadataNames) {
     MovieRecord record;
     record.FilePath = fullPath;
     record.FileName = name;
     record.Folder = folder;
     record.DisplayTitle = TitleFromFileName(name);
     record.SearchKey = LowerCase(fullPath);
-    if (mayHaveMetadata)
-        ReadMovieXml(record);
+    ReadListedMetadata(record, folderFd, metadataNames);
     library.Movies.push_back(std::move(record));
 }
 
@@ -123,7 +131,7 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        entries.push_back({QFile::decodeName(name), entry->d_type});
+        entries.push_back({QString::fromUtf8(name), entry->d_type}); // file names are UTF-8, as QFile assumes
         if (entries.back().Name.endsWith(u".xml"_s))
             metadataNames.insert(entries.back().Name);
     }
@@ -172,9 +180,7 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
             if (size < 0)
                 size = FileSize(fd, entry.Name);
             if (size > MinimumVideoBytes) {
-                const QString metadataName = entry.Name + u".xml"_s;
-                AddVideo(library, folder, fullPath, entry.Name,
-                         metadataNames.contains(metadataName) || metadataNames.contains(metadataName.toLower()));
+                AddVideo(library, folder, fullPath, entry.Name, fd, metadataNames);
                 ++summary.VideoCount;
                 continue;
             }

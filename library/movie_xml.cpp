@@ -65,8 +65,8 @@ QString Utf16LeText(const QByteArray& bytes) {
 }
 
 // Plain POSIX calls: the scan reads thousands of these files, and most videos have none.
-bool ReadWholeFile(const QString& path, QByteArray& bytes) {
-    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
+    const int fd = openat(folderFd, QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -141,13 +141,18 @@ bool WriteMovieXml(MovieRecord& record) {
 }
 
 void ReadMovieXml(MovieRecord& record) {
-    QByteArray bytes;
     const QString path = MetadataPath(record);
-    if (!ReadWholeFile(path, bytes)) {
+    if (!ReadMovieXmlAt(record, AT_FDCWD, path)) {
         const QString lowered = LowerCaseNamePath(path);
-        if (lowered == path || !ReadWholeFile(lowered, bytes))
-            return;
+        if (lowered != path)
+            ReadMovieXmlAt(record, AT_FDCWD, lowered);
     }
+}
+
+bool ReadMovieXmlAt(MovieRecord& record, int folderFd, const QString& fileName) {
+    QByteArray bytes;
+    if (!ReadWholeFile(folderFd, fileName, bytes))
+        return false;
     const QString text = Utf16LeText(bytes);
     const TagPositions tags = FindTags(text);
     for (size_t i = 0; i < ElementCount; ++i) {
@@ -163,4 +168,5 @@ void ReadMovieXml(MovieRecord& record) {
             field = CleanFieldValue(field);
     }
     record.SearchKey = SearchKeyOf(record);
+    return true;
 }

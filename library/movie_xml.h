@@ -24,3 +24,8 @@ bool WriteMovieXml(MovieRecord& record);
 // is missing, the same name with its file-name part in lower case is tried (files written on a
 // case-insensitive system).
 void ReadMovieXml(MovieRecord& record);
+
+// ReadMovieXml on the file `fileName` in the open folder `folderFd` (a path relative to it, or
+// absolute), without the lower-case fallback; false when it cannot be opened (record untouched).
+// For the scan, which has the folder open already.
+bool ReadMovieXmlAt(MovieRecord& record, int folderFd, const QString& fileName);
