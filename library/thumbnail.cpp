@@ -57,6 +57,10 @@ bool WriteJpeg(const QImage& image, const QString& path) {
 QString MakeThumbnail(QString picture) {
     if (picture.isEmpty() || !QFileInfo::exists(picture))
         return {};
+    return MakeThumbnailOfExisting(picture);
+}
+
+QString MakeThumbnailOfExisting(const QString& picture) {
     const QString thumbnail = ThumbnailPath(picture);
     if (QFileInfo::exists(thumbnail))
         return thumbnail;

@@ -23,7 +23,20 @@ QString WallPicture(const MovieRecord& record) {
     return record.FolderImage;
 }
 
+QString WallThumbnail(const MovieRecord& record) {
+    if (record.FolderVideoCount >= 2) {
+        const QString poster = record.FilePath + u".jpg"_s;
+        if (QFileInfo::exists(poster))
+            return MakeThumbnailOfExisting(poster);
+    }
+    return MakeThumbnail(WallPicture(record));
+}
+
 QString WallItemMarkup(const MovieRecord& record, const QString& thumbnail) {
+    return WallItemMarkup(record, thumbnail, BracketText(record));
+}
+
+QString WallItemMarkup(const MovieRecord& record, const QString& thumbnail, const QString& bracket) {
     // Every value is escaped for where it lands: the path is a script string inside a double-quoted
     // attribute, the tooltip lines a single-quoted attribute, the link text plain HTML text.
     const QString path = EscapeScriptInAttribute(record.FilePath);
@@ -44,7 +57,7 @@ QString WallItemMarkup(const MovieRecord& record, const QString& thumbnail) {
             u"javascript:external.ExtCommand(2,&quot;"_s;
     item += path;
     item += u"&quot;);return false;\" title='播放'>"_s;
-    item += EscapeHtml(BracketText(record));
+    item += EscapeHtml(bracket);
     item += EscapeHtml(record.DisplayTitle);
     item += u"</a></div>\n"_s;
     return item;

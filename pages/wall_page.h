@@ -2,6 +2,17 @@
 
 #include "library/movie_library.h"
 
+#include <QString>
+#include <vector>
+
 // Writes "menu.html" in the working folder from every record; returns its full path (the previous
 // one when the file could not be written). Takes RecordsMutex while it reads the records.
 QString BuildWallPage(MovieLibrary& library);
+
+// The head of a wall or filter page: the wall template filled with the search text, which the caller
+// has already HTML-escaped (the wall passes an empty text).
+QString WallPageHead(const QString& escapedSearchText);
+
+// The items of `records` in order, each ending with its line feed. Missing thumbnails are made first,
+// on every core; call it without holding RecordsMutex, on copies of the records.
+QString MakeWallItems(const std::vector<MovieRecord>& records);

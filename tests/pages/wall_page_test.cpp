@@ -1,0 +1,130 @@
+#include "library/thumbnail.h"
+#include "pages/builtin_texts.h"
+#include "pages/escape.h"
+#include "pages/text_codec.h"
+#include "pages/wall_item.h"
+#include "pages/wall_page.h"
+#include "tests/support/temp_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+MovieRecord Record(const QString& path, const QString& title = {}) {
+    MovieRecord record;
+    record.FilePath = path;
+    record.FileName = path.section(u'/', -1);
+    record.DisplayTitle = record.FileName.section(u'.', 0, 0);
+    record.Title = title;
+    record.FolderVideoCount = 1;
+    return record;
+}
+
+QString Head() {
+    return WallPageHead(QString());
+}
+
+QString Page(const TempFolder& folder) {
+    return QString::fromUtf8(folder.read(u"menu.html"_s));
+}
+
+} // namespace
+
+TEST(WallTemplate, HasOneSlotTheWallScriptAndStaysOpen) {
+    const QString text = DecodeText(WallPageTemplate);
+    QString withoutDoubled = text;
+    withoutDoubled.replace(u"%%"_s, QString());
+    EXPECT_EQ(withoutDoubled.count(u'%'), 1);
+    EXPECT_EQ(withoutDoubled.count(u"%s"_s), 1);
+    EXPECT_TRUE(text.contains(u"function AutoResizeImage(w,h,img)"_s));
+    EXPECT_TRUE(text.contains(u"ExtCommand(3,"_s));
+    EXPECT_TRUE(text.contains(u".d{"_s));
+    EXPECT_TRUE(text.contains(u"a.s{"_s));
+    EXPECT_FALSE(text.contains(u"</body>"_s));
+    // The slot is an attribute value: an escaped search text cannot leave it.
+    const QString head = WallPageHead(EscapeHtml(u"\"><script>x</script>'"_s));
+    EXPECT_TRUE(head.contains(u"value=\"&quot;&gt;&lt;script&gt;x&lt;/script&gt;&#39;\""_s));
+    EXPECT_FALSE(head.contains(u"%s"_s));
+}
+
+TEST(WallPage, SmallLibraryBytes) {
+    TempFolder folder;
+    MovieLibrary library;
+    library.Movies = {Record(folder.file(u"b.avi"_s), u"Beta"_s), Record(folder.file(u"a.avi"_s), u"100% Alpha"_s),
+                      Record(folder.file(u"b.avi"_s), u"Beta"_s)};
+    const QString path = BuildWallPage(library);
+    EXPECT_EQ(path, QDir(folder.path()).absoluteFilePath(u"menu.html"_s));
+    EXPECT_EQ(library.WallPagePath, path);
+
+    QString expected = Head() + u" 3 部视频 "_s;
+    for (const MovieRecord& record : library.Movies)
+        expected += WallItemMarkup(record, QString());
+    EXPECT_EQ(Page(folder), expected);
+    // UTF-8 without byte-order mark; the percent sign in a title reaches the page unchanged.
+    EXPECT_TRUE(folder.read(u"menu.html"_s).startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(Page(folder).contains(u"\n100% Alpha\n"_s));
+    // Both records of the listed-twice folder appear, in vector order.
+    EXPECT_EQ(Page(folder).count(u"ExtCommand(1,&quot;"_s + folder.file(u"b.avi"_s)), 2);
+    EXPECT_LT(Page(folder).indexOf(u"b.avi"_s), Page(folder).indexOf(u"a.avi"_s));
+}
+
+TEST(WallPage, EmptyLibraryAndUpdateNoticeMarkup) {
+    TempFolder folder;
+    MovieLibrary library;
+    BuildWallPage(library);
+    EXPECT_EQ(Page(folder), Head() + u" 0 部视频 "_s);
+
+    library.UpdateNotice = u"<a href='http://example.invalid/'>新版本 1.06</a> 50%"_s;
+    BuildWallPage(library);
+    EXPECT_EQ(Page(folder), Head() + u" 0 部视频 <a href='http://example.invalid/'>新版本 1.06</a> 50%"_s);
+}
+
+TEST(WallPage, UnwritablePageKeepsThePreviousPath) {
+    TempFolder folder;
+    MovieLibrary library;
+    EXPECT_EQ(BuildWallPage(library), folder.file(u"menu.html"_s));
+
+    library.Movies.push_back(Record(folder.file(u"a.avi"_s)));
+    library.WallPagePath = u"/earlier/menu.html"_s;
+    // The page name taken by a folder stops the write even for root, unlike a read-only folder.
+    QFile::remove(folder.file(u"menu.html"_s));
+    folder.mkdir(u"menu.html"_s);
+    EXPECT_EQ(BuildWallPage(library), u"/earlier/menu.html"_s);
+    EXPECT_EQ(library.WallPagePath, u"/earlier/menu.html"_s);
+
+    MovieLibrary fresh;
+    EXPECT_EQ(BuildWallPage(fresh), QString());
+}
+
+TEST(WallPage, MakesMissingThumbnailsForALargeWall) {
+    TempFolder folder;
+    MovieLibrary library;
+    // Enough records to share the work among threads; each shared folder movie has its own poster.
+    for (int i = 0; i < 150; ++i) {
+        MovieRecord record = Record(folder.file(u"m%1.avi"_s.arg(i)));
+        record.FolderVideoCount = 150;
+        if (i % 3 != 0) {
+            QImage poster(200 + i, 300, QImage::Format_RGB32);
+            poster.fill(Qt::darkRed);
+            ASSERT_TRUE(poster.save(record.FilePath + u".jpg"_s, "JPG"));
+        }
+        library.Movies.push_back(record);
+    }
+    BuildWallPage(library);
+    const QString page = Page(folder);
+    for (int i = 0; i < 150; ++i) {
+        const QString thumbnail = folder.file(u"m%1.avi.thumb.jpg"_s.arg(i));
+        EXPECT_EQ(QFile::exists(thumbnail), i % 3 != 0) << i;
+        EXPECT_EQ(page.contains(u"<img src='"_s + EscapeHtml(FileUrl(thumbnail)) + u'\''), i % 3 != 0) << i;
+    }
+    EXPECT_EQ(page.count(u"<img src=''"_s), 50);
+    // Items stay in vector order.
+    EXPECT_LT(page.indexOf(u"m9.avi&quot;"_s), page.indexOf(u"m10.avi&quot;"_s));
+    EXPECT_LT(page.indexOf(u"m148.avi&quot;"_s), page.indexOf(u"m149.avi&quot;"_s));
+}
