@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -111,6 +112,21 @@ TEST_F(PosterTest, ExistingPosterIsKeptAndNothingIsFetched) {
     EXPECT_EQ(folder.read(u"Films/Some Film.mkv.jpg"_s), "mine");
     EXPECT_EQ(server.HitCount(u"http://img.test/a.jpg"_s), 0);
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"Films/Some Film.mkv.1.jpg"_s)));
+}
+
+TEST_F(PosterTest, PosterThatAppearsDuringTheDownloadIsNotReplaced) {
+    // Another download for the same movie (a worker and a retry) stores its poster first.
+    server.ServeSlowly(u"http://img.test/a.jpg"_s, NoisyJpeg(300, 300), 8000, 100);
+    const MovieRecord movie = Movie({u"http://img.test/a.jpg"_s});
+    std::thread other([&] {
+        while (server.HitCount(u"http://img.test/a.jpg"_s) == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        folder.write(u"Films/Some Film.mkv.jpg"_s, "theirs");
+    });
+    EXPECT_FALSE(DownloadPoster(movie));
+    other.join();
+    EXPECT_EQ(folder.read(u"Films/Some Film.mkv.jpg"_s), "theirs");
+    EXPECT_TRUE(Temporaries().isEmpty());
 }
 
 TEST_F(PosterTest, FolderRuleAndEmptyList) {
