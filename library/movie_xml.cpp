@@ -66,7 +66,8 @@ QString Utf16LeText(const QByteArray& bytes) {
 
 // Plain POSIX calls: the scan reads thousands of these files, and most videos have none.
 bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
-    const int fd = openat(folderFd, QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a named pipe in place of the file must not hang the scan; it is refused below.
+    const int fd = openat(folderFd, QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};

@@ -1,6 +1,7 @@
 #include "pipeline/build_thread.h"
 
 #include "library/folder_scan.h"
+#include "library/network_share.h"
 #include "library/split_string.h"
 #include "pages/wall_page.h"
 #include "pipeline/fallback.h"
@@ -48,10 +49,23 @@ QStringList ReadFolderList() {
     return SplitString(FolderListText(file.read(FolderListByteLimit)), u'\n');
 }
 
+QString LineForStatus(const QString& line) {
+    QString start = line.trimmed();
+    if (start.startsWith(QChar(0xFEFF)))
+        start = start.mid(1);
+    if (!IsNetworkLine(start))
+        return line;
+    // "//nas/video<TAB>user<TAB>password": the status bar, and the console of a headless run, show the
+    // share and the user but never the password.
+    const qsizetype firstTab = line.indexOf(u'\t');
+    const qsizetype secondTab = firstTab < 0 ? -1 : line.indexOf(u'\t', firstTab + 1);
+    return secondTab < 0 ? line : line.left(secondTab);
+}
+
 void ScanListedFolders(MovieLibrary& library) {
     ShowStatus(library, ScanningText);
     for (const QString& line : ReadFolderList()) {
-        ShowStatus(library, ScanningText + line);
+        ShowStatus(library, ScanningText + LineForStatus(line));
         ScanListedFolder(library, line);
     }
 }

@@ -19,6 +19,10 @@ void BuildLibrary(MovieLibrary& library);
 // line feeds (a byte-order mark and carriage returns stay on their lines). Empty when it is missing.
 QStringList ReadFolderList();
 
+// The folder-list line as the status bar shows it: exactly as read, except that the password of a
+// network line is left out.
+QString LineForStatus(const QString& line);
+
 // Stage 1: every line of "dirs.txt", each announced in the status bar before it is scanned.
 void ScanListedFolders(MovieLibrary& library);
 

@@ -204,3 +204,11 @@ TEST(BuildLibraryThread, WaitsUntilAStopIsRequested) {
     ASSERT_EQ(done.wait_for(std::chrono::seconds(20)), std::future_status::ready);
     EXPECT_EQ(done.get(), 1);
 }
+
+TEST(LineForStatus, NeverShowsAPassword) {
+    EXPECT_EQ(LineForStatus(u"\uFEFF//nas/video\tbob\ts3cret\r"_s), u"\uFEFF//nas/video\tbob"_s);
+    EXPECT_EQ(LineForStatus(u" \\\\nas\\video\tbob"_s), u" \\\\nas\\video\tbob"_s);
+    EXPECT_EQ(LineForStatus(u"\\\\nas\\video\r"_s), u"\\\\nas\\video\r"_s);
+    // Only network lines carry credentials; any other line is shown exactly as read.
+    EXPECT_EQ(LineForStatus(u"/films\ta\tb\r"_s), u"/films\ta\tb\r"_s);
+}
