@@ -6,6 +6,7 @@
 #include <QFile>
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -258,4 +259,14 @@ TEST(ScanListedFolder, ExpandsTheHomeFolder) {
     qputenv("HOME", home);
     ASSERT_EQ(library.Movies.size(), 1u);
     EXPECT_EQ(library.Movies[0].Folder, expected);
+}
+
+TEST(ScanFolder, APipeNamedLikeAMetadataFileIsSkipped) {
+    TempFolder temp;
+    temp.sparse(u"m/a.avi"_s, VideoSize);
+    ASSERT_EQ(mkfifo(QFile::encodeName(temp.file(u"m/a.avi.xml"_s)).constData(), 0600), 0);
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"m"_s)); // would wait forever for a writer if the pipe were opened plainly
+    ASSERT_EQ(library.Movies.size(), 1u);
+    EXPECT_EQ(library.Movies[0].Title, QString());
 }
