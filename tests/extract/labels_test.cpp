@@ -37,32 +37,16 @@ TEST(CleanFieldValue, LeavesItsArgumentAlone) {
     EXPECT_EQ(value, copy);
 }
 
-TEST(FieldLabelTable, RecognisesEachLabel) {
-    struct Case {
-        QString key;
-        QString MovieRecord::*field;
-    };
-    const Case cases[] = {
-        {u"IMDB评分7.5/10"_s, &MovieRecord::Rating},
-        {u"IMDB链接http://x"_s, &MovieRecord::Rating},
-        {u"国家"_s, &MovieRecord::CountryOfOrigin}, // a label with no value still counts
-        {u"地区中国"_s, &MovieRecord::CountryOfOrigin},
-        {u"年代2009"_s, &MovieRecord::ProductionYear},
-        {u"出品年代2009"_s, &MovieRecord::ProductionYear},
-        {u"中文名盗梦空间"_s, &MovieRecord::Title},
-        {u"英名Inception"_s, &MovieRecord::OriginalTitle},
-        {u"英文名Inception"_s, &MovieRecord::OriginalTitle},
-        {u"原名Inception"_s, &MovieRecord::OriginalTitle},
-        {u"影片原名Inception"_s, &MovieRecord::OriginalTitle},
-        {u"译名盗梦空间"_s, &MovieRecord::Title},
-        {u"别名Origin"_s, &MovieRecord::OriginalTitle},
-        {u"片名Inception"_s, &MovieRecord::OriginalTitle},
-        {u"影片类型剧情"_s, &MovieRecord::Genres},
-        {u"类别剧情"_s, &MovieRecord::Genres},
-        {u"类別劇情"_s, &MovieRecord::Genres},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FieldForLabelKey(c.key), c.field) << c.key.toStdString();
+TEST(FieldLabelTable, FirstMatchingRowDecides) {
+    EXPECT_EQ(FieldForLabelKey(u"IMDB链接http://x"_s), &MovieRecord::Rating); // every IMDB line is a rating
+    EXPECT_EQ(FieldForLabelKey(u"国家"_s), &MovieRecord::CountryOfOrigin);    // a label with no value counts
+    EXPECT_EQ(FieldForLabelKey(u"出品年代2009"_s), &MovieRecord::ProductionYear);
+    EXPECT_EQ(FieldForLabelKey(u"中文名盗梦空间"_s), &MovieRecord::Title);
+    EXPECT_EQ(FieldForLabelKey(u"英文名Inception"_s), &MovieRecord::OriginalTitle);
+    EXPECT_EQ(FieldForLabelKey(u"片名Inception"_s), &MovieRecord::OriginalTitle);
+    EXPECT_EQ(FieldForLabelKey(u"译名盗梦空间"_s), &MovieRecord::Title);
+    EXPECT_EQ(FieldForLabelKey(u"类别剧情"_s), &MovieRecord::Genres);
+    EXPECT_EQ(FieldForLabelKey(u"类別劇情"_s), &MovieRecord::Genres); // the traditional second character
 }
 
 TEST(FieldLabelTable, ExclusionsAndShortKeysFallToTheOverview) {
