@@ -10,7 +10,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
 #include <cstdio>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -40,15 +43,23 @@ QString PrepareDataFolder() {
 
 namespace {
 
-bool IsWallPage(const QUrl& url) {
-    return url.fileName() == u"menu.html"_s;
+// Runs `then` once, when the wall page has finished loading. The address comes with the load's own
+// notice: by the time a late notice of the start page arrives, the view may already name the wall.
+void WhenWallLoads(CMainFrame* frame, std::function<void(bool ok)> then) {
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(frame->View()->page(), &QWebEnginePage::loadingChanged, frame,
+                                   [connection, then = std::move(then)](const QWebEngineLoadingInfo& info) {
+                                       if (info.url().fileName() != u"menu.html"_s ||
+                                           info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+                                           return;
+                                       QObject::disconnect(*connection);
+                                       then(info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+                                   });
 }
 
 // Saves the whole window once the wall has loaded and painted, then closes it.
 void SaveScreenshotWhenWallLoads(CMainFrame* frame, const QString& file) {
-    QObject::connect(frame->View(), &QWebEngineView::loadFinished, frame, [frame, file](bool ok) {
-        if (!ok || !IsWallPage(frame->View()->url()))
-            return;
+    WhenWallLoads(frame, [frame, file](bool) {
         QTimer::singleShot(1500, frame, [frame, file] {
             if (!frame->grab().save(file))
                 std::fprintf(stderr, "reelboard: cannot save %s\n", qPrintable(file));
@@ -59,15 +70,15 @@ void SaveScreenshotWhenWallLoads(CMainFrame* frame, const QString& file) {
 
 // Reports how long the wall took from navigation to loaded, and what the browser holds in memory.
 void ReportWhenWallLoads(CMainFrame* frame) {
-    QObject::connect(frame->View(), &QWebEngineView::loadFinished, frame, [frame](bool ok) {
-        if (!IsWallPage(frame->View()->url()))
-            return;
+    WhenWallLoads(frame, [frame](bool ok) {
         const qint64 loadMs = frame->View()->SinceNavigation();
+        const qint64 readyMs = frame->View()->SinceReady();
         // A moment for the renderer to settle before its memory is read.
-        QTimer::singleShot(500, frame, [frame, ok, loadMs] {
+        QTimer::singleShot(500, frame, [frame, ok, loadMs, readyMs] {
             const ProcessMemory memory = ProcessTreeMemory(QCoreApplication::applicationPid());
-            std::printf("wall_loaded=%d load_ms=%lld processes=%d rss_mb=%.1f pss_mb=%.1f\n", ok ? 1 : 0,
-                        static_cast<long long>(loadMs), memory.processes, memory.rssKb / 1024.0, memory.pssKb / 1024.0);
+            std::printf("wall_loaded=%d load_ms=%lld ready_to_loaded_ms=%lld processes=%d rss_mb=%.1f pss_mb=%.1f\n",
+                        ok ? 1 : 0, static_cast<long long>(loadMs), static_cast<long long>(readyMs), memory.processes,
+                        memory.rssKb / 1024.0, memory.pssKb / 1024.0);
             std::fflush(stdout);
             frame->close();
         });

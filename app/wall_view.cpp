@@ -66,6 +66,7 @@ void CReelboardView::OnLibraryReady() {
     if (stopped_)
         return;
     scriptReady_ = true;
+    readyClock_.start();
     Navigate(DecodeText(StartPageText));
 }
 

@@ -44,8 +44,10 @@ public:
     const std::shared_ptr<MovieLibrary>& Library() const { return library_; }
     bool ScriptReady() const { return scriptReady_; }
     bool AppInactive() const { return appInactive_; }
-    // Milliseconds since the last Navigate call (for the wall benchmark).
+    // Milliseconds since the last Navigate call and since the library became ready (for the wall
+    // benchmark).
     qint64 SinceNavigation() const { return navigationClock_.elapsed(); }
+    qint64 SinceReady() const { return readyClock_.isValid() ? readyClock_.elapsed() : -1; }
 
 Q_SIGNALS:
     // A progress text for the main frame's status bar.
@@ -63,6 +65,7 @@ private:
     bool started_ = false;
     bool stopped_ = false;
     QElapsedTimer navigationClock_;
+    QElapsedTimer readyClock_;
 };
 
 // The page shown while the library is being built.
