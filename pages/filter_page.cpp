@@ -1,12 +1,11 @@
 #include "pages/filter_page.h"
 
 #include "library/split_string.h"
-#include "pages/builtin_texts.h"
 #include "pages/escape.h"
 #include "pages/page_file.h"
-#include "pages/text_codec.h"
-#include "pages/wall_item.h"
+#include "pages/wall_page.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -37,12 +36,9 @@ QString BuildFilterPage(MovieLibrary& library, const QString& text) {
                 found.push_back(movie);
     }
     // Wall items are made from copies: a first item may write a thumbnail, never under the lock.
-    QString items;
-    for (const MovieRecord& movie : found)
-        items += MakeWallItem(movie);
-
+    const QString items = MakeWallItems(found);
     // The head shows the search text again (in the search box), so it goes in as page text.
-    const QString head = FillTemplate(DecodeText(WallPageTemplate), {EscapeHtml(prepared)});
+    const QString head = WallPageHead(EscapeHtml(prepared));
     const QString count = u" 从 %1 部视频中找到符合条件的视频 %2 部 "_s.arg(total).arg(found.size()) + notice;
     return WritePage(u"menu_search.html"_s, head + count + items);
 }

@@ -1,6 +1,6 @@
 #include "pages/related_items.h"
 
-#include "pages/wall_item.h"
+#include "pages/wall_page.h"
 
 #include <vector>
 
@@ -59,8 +59,5 @@ QString BuildRelatedItems(MovieLibrary& library, const QString& title) {
     if (related.size() == 1)
         return {};
     // Markup is made from copies: a first wall item may write a thumbnail, never under the lock.
-    QString markup;
-    for (const MovieRecord& movie : related)
-        markup += MakeWallItem(movie);
-    return markup;
+    return MakeWallItems(related);
 }
