@@ -164,30 +164,35 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
     QSet<QString> metadataNames;
     const std::vector<Entry> entries = ReadEntries(dir, metadataNames);
     const QString prefix = listed.endsWith(u'/') ? listed : QString(listed + u'/');
+    // The full path of a file is only built when it is needed: the tests look at the last four
+    // characters, which for a name of four or more are the name's own, and ".thumb." (which holds no
+    // "/") is in the full path when it is in the folder's path or in the name.
+    const bool thumbnailFolder = prefix.contains(u".thumb."_s);
     for (const Entry& entry : entries) {
         qint64 size = -1;
         const EntryKind kind = KindOf(fd, entry, size);
         if (kind == EntryKind::Other)
             continue;
-        const QString fullPath = prefix + entry.Name;
         if (kind == EntryKind::Folder) {
             ++summary.SubfolderCount;
+            const QString fullPath = prefix + entry.Name;
             if (!IsSkippedFolder(fullPath))
                 ScanTree(library, fullPath, fullPath, path);
             continue;
         }
-        if (IsVideoFile(fullPath)) {
+        const bool longName = entry.Name.size() >= 4;
+        if (longName ? IsVideoFile(entry.Name) : IsVideoFile(prefix + entry.Name)) {
             if (size < 0)
                 size = FileSize(fd, entry.Name);
             if (size > MinimumVideoBytes) {
-                AddVideo(library, folder, fullPath, entry.Name, fd, metadataNames);
+                AddVideo(library, folder, prefix + entry.Name, entry.Name, fd, metadataNames);
                 ++summary.VideoCount;
                 continue;
             }
         }
-        if (IsFolderImageFile(fullPath)) {
+        if (longName ? !thumbnailFolder && IsFolderImageFile(entry.Name) : IsFolderImageFile(prefix + entry.Name)) {
             if (summary.ImageCount == 0)
-                summary.FirstImage = fullPath;
+                summary.FirstImage = prefix + entry.Name;
             ++summary.ImageCount;
         }
     }

@@ -270,3 +270,14 @@ TEST(ScanFolder, APipeNamedLikeAMetadataFileIsSkipped) {
     ASSERT_EQ(library.Movies.size(), 1u);
     EXPECT_EQ(library.Movies[0].Title, QString());
 }
+
+TEST(ScanFolder, NoImageCountsInsideAThumbnailFolder) {
+    TempFolder temp;
+    temp.write(u"m/old.thumb.d/cover.jpg"_s, "x");
+    temp.write(u"m/x.jpg"_s, "x");
+    temp.write(u"m/old.thumb.d/a"_s, "x");
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"m"_s));
+    EXPECT_EQ(SummaryOf(library, temp.file(u"m/old.thumb.d"_s))->ImageCount, 0);
+    EXPECT_EQ(SummaryOf(library, temp.file(u"m"_s))->ImageCount, 1);
+}
