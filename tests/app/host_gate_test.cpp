@@ -51,20 +51,6 @@ TEST(HostGate, ClosingReleasesAWaitingSenderWithoutRunningItsCall) {
     EXPECT_FALSE(ran);
 }
 
-TEST(HostGate, PostedCallsRunLaterUnlessTheGateClosesFirst) {
-    QObject receiver;
-    auto gate = std::make_shared<HostGate>(&receiver);
-    int runs = 0;
-    std::thread([&] { EXPECT_TRUE(gate->Post([&] { ++runs; })); }).join();
-    EXPECT_EQ(runs, 0);
-    ASSERT_TRUE(WaitUntil([&] { return runs == 1; }));
-
-    std::thread([&] { gate->Post([&] { ++runs; }); }).join();
-    gate->Close();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(runs, 1);
-}
-
 TEST(HostGate, CallsForADestroyedReceiverAreDropped) {
     auto receiver = std::make_unique<QObject>();
     auto gate = std::make_shared<HostGate>(receiver.get());

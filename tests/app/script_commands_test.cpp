@@ -54,21 +54,6 @@ TEST(ScriptCommands, RandomPlayOnAnEmptyLibraryDoesNothing) {
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"detail.html"_s)));
 }
 
-TEST(ScriptCommands, RandomPlayPlaysAndShowsOneOfTheMovies) {
-    TempFolder folder;
-    MovieLibrary library;
-    library.Movies = {Movie(folder.file(u"a.mkv"_s)), Movie(folder.file(u"b.mkv"_s)), Movie(folder.file(u"c.mkv"_s))};
-    QSet<QString> picked;
-    for (int i = 0; i < 200; ++i)
-        picked.insert(PickRandomMovie(library));
-    EXPECT_EQ(picked, (QSet<QString>{folder.file(u"a.mkv"_s), folder.file(u"b.mkv"_s), folder.file(u"c.mkv"_s)}));
-
-    RecordingShell shell;
-    EXPECT_EQ(RunScriptCommand(library, 2, QString(), shell.calls()), folder.file(u"detail.html"_s));
-    ASSERT_EQ(shell.opened.size(), 1);
-    EXPECT_TRUE(QString::fromUtf8(folder.read(u"detail.html"_s)).contains(QFileInfo(shell.opened[0]).fileName()));
-}
-
 TEST(ScriptCommands, RetryQueuesTheFirstRecordOfAnExactPath) {
     MovieLibrary library;
     library.Movies = {Movie(u"/films/a.mkv"_s), Movie(u"/films/b.mkv"_s), Movie(u"/films/b.mkv"_s)};
@@ -80,32 +65,4 @@ TEST(ScriptCommands, RetryQueuesTheFirstRecordOfAnExactPath) {
     ASSERT_EQ(library.RetryQueue.size(), 2u);
     EXPECT_EQ(library.RetryQueue[0], &library.Movies[1]);
     EXPECT_EQ(library.RetryQueue[1], &library.Movies[1]);
-}
-
-TEST(ScriptCommands, FilterTextLosesItsQuotesFirst) {
-    EXPECT_EQ(RemoveQuotes(u"a'b\"c"_s), u"abc"_s);
-    EXPECT_EQ(RemoveQuotes(u"'\"'"_s), QString());
-
-    TempFolder folder;
-    MovieLibrary library;
-    library.Movies = {Movie(u"/films/ab.mkv"_s), Movie(u"/films/other.mkv"_s)};
-    EXPECT_EQ(RunScriptCommand(library, 3, u"a'b"_s, {}), folder.file(u"menu_search.html"_s));
-    const QString page = QString::fromUtf8(folder.read(u"menu_search.html"_s));
-    EXPECT_TRUE(page.contains(u"视频 1 部"_s));
-    // Only quotes: the whole wall.
-    EXPECT_EQ(RunScriptCommand(library, 3, u"\"'"_s, {}), folder.file(u"menu.html"_s));
-}
-
-TEST(ScriptCommands, DetailAndEditFormForAMovieOnly) {
-    TempFolder folder;
-    MovieLibrary library;
-    library.Movies = {Movie(folder.file(u"a.mkv"_s))};
-    EXPECT_TRUE(RunScriptCommand(library, 1, folder.file(u"x.mkv"_s), {}).isEmpty());
-    EXPECT_TRUE(RunScriptCommand(library, 4, QString(), {}).isEmpty());
-    EXPECT_EQ(RunScriptCommand(library, 4, folder.file(u"a.mkv"_s), {}), folder.file(u"detail.html"_s));
-    EXPECT_TRUE(QString::fromUtf8(folder.read(u"detail.html"_s)).contains(u"edit-form"_s));
-    EXPECT_EQ(RunScriptCommand(library, 1, folder.file(u"a.mkv"_s), {}), folder.file(u"detail.html"_s));
-    EXPECT_FALSE(QString::fromUtf8(folder.read(u"detail.html"_s)).contains(u"edit-form"_s));
-    EXPECT_TRUE(RunScriptCommand(library, 5, u"too`few"_s, {}).isEmpty());
-    EXPECT_TRUE(RunScriptCommand(library, 8, folder.file(u"a.mkv"_s), {}).isEmpty());
 }

@@ -2,6 +2,7 @@
 #include "tests/app/window_test_support.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <thread>
@@ -33,11 +34,14 @@ TEST(WindowClose, DeletesOnlyReelboardsOwnTemporaryFiles) {
                              u"TEMABCDEF.TMP"_s, u"temAb12Cd.tmp.bak"_s, u"sub/update.tmp"_s};
     for (const QString& name : ours + theirs)
         harness.folder().write(name, "x");
+    // Our names on something else than a plain file: a folder, and a link to a file of the user's.
+    harness.folder().mkdir(u"tem111111.tmp"_s);
+    ASSERT_TRUE(QFile::link(harness.folder().file(u"notes.tmp"_s), harness.folder().file(u"tem222222.tmp"_s)));
 
     EXPECT_LT(TimedClose(harness), 2000);
     for (const QString& name : ours)
         EXPECT_FALSE(QFileInfo::exists(harness.folder().file(name))) << name.toStdString();
-    for (const QString& name : theirs)
+    for (const QString& name : theirs + QStringList{u"tem111111.tmp"_s, u"tem222222.tmp"_s})
         EXPECT_TRUE(QFileInfo::exists(harness.folder().file(name))) << name.toStdString();
 }
 

@@ -87,15 +87,6 @@ TEST(DetailPictures, ASharedFolderShowsOnlyTheMoviesOwnPosters) {
               (QSet<QString>{u"Movie.mkv.jpg"_s, u"Movie.mkv.1.jpg"_s, u"Movie.mkv.2.JPG"_s}));
 }
 
-TEST(DetailPictures, AMissingFolderGivesNoPictures) {
-    TempFolder folder;
-    MovieRecord movie = Movie(folder, u"gone/a.mkv"_s);
-    movie.FolderImageCount = 2;
-    EXPECT_TRUE(DetailPictures(movie).isEmpty());
-    movie.FolderVideoCount = 5;
-    EXPECT_TRUE(DetailPictures(movie).isEmpty());
-}
-
 TEST(ShowDetail, DetailViewShowsTheMovieEscapedWithItsPicturesAndRelatedTitles) {
     TempFolder folder;
     MovieLibrary library;
@@ -146,20 +137,6 @@ TEST(ShowDetail, AnUnknownPathWritesNothing) {
     EXPECT_TRUE(ShowDetail(library, folder.file(u"films/HEAT.mkv"_s), DetailView).isEmpty());
     EXPECT_TRUE(ShowDetail(library, QString(), EditForm).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"detail.html"_s)));
-}
-
-TEST(ShowDetail, TheFirstOfTwoRecordsWithTheSamePathIsShown) {
-    TempFolder folder;
-    MovieLibrary library;
-    MovieRecord first = Movie(folder, u"films/heat.mkv"_s);
-    first.Title = u"first copy"_s;
-    MovieRecord second = first;
-    second.Title = u"second copy"_s;
-    library.Movies = {first, second};
-    ASSERT_FALSE(ShowDetail(library, first.FilePath, DetailView).isEmpty());
-    const QString page = ReadPage(folder);
-    EXPECT_TRUE(page.contains(u">first copy</h2>"_s));
-    EXPECT_FALSE(page.contains(u">second copy</h2>"_s));
 }
 
 TEST(BuildDetailPage, APageThatCannotBeWrittenGivesAnEmptyPath) {

@@ -86,19 +86,6 @@ TEST(EditMovieInfo, AnEmptyLastFieldNeedsTheClosingSeparator) {
     EXPECT_TRUE(QFileInfo::exists(path + u".xml"_s));
 }
 
-TEST(EditMovieInfo, EmptyFieldsInTheMiddleAreStoredEmpty) {
-    TempFolder folder;
-    MovieLibrary library;
-    library.Movies = {Movie(folder, u"heat.mkv"_s)};
-    const QString path = library.Movies[0].FilePath;
-    ASSERT_FALSE(EditMovieInfo(library, Argument({path, QString(), QString(), QString(), QString(), QString(),
-                                                  QString(), QString(), QString(), u"n"_s}))
-                     .isEmpty());
-    EXPECT_EQ(library.Movies[0].Title, QString());
-    EXPECT_EQ(library.Movies[0].Overview, QString());
-    EXPECT_EQ(library.Movies[0].Notes, u"n"_s);
-}
-
 TEST(EditMovieInfo, PartsBeyondTheTenthAreIgnored) {
     TempFolder folder;
     MovieLibrary library;
@@ -122,30 +109,4 @@ TEST(EditMovieInfo, AnUnknownPathChangesNothing) {
     EXPECT_EQ(library.Movies[0].Title, u"old title"_s);
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"detail.html"_s)));
     EXPECT_TRUE(EditMovieInfo(library, QString()).isEmpty());
-}
-
-TEST(EditMovieInfo, OnlyTheFirstOfTwoRecordsWithTheSamePathIsEdited) {
-    TempFolder folder;
-    MovieLibrary library;
-    library.Movies = {Movie(folder, u"heat.mkv"_s), Movie(folder, u"heat.mkv"_s)};
-    const QString path = library.Movies[0].FilePath;
-    ASSERT_FALSE(EditMovieInfo(library, Argument({path, u"new"_s, u"o"_s, u"c"_s, u"y"_s, u"r"_s, u"g"_s, u"w"_s,
-                                                  u"ov"_s, u"n"_s}))
-                     .isEmpty());
-    EXPECT_EQ(library.Movies[0].Title, u"new"_s);
-    EXPECT_EQ(library.Movies[1].Title, u"old title"_s);
-}
-
-TEST(EditMovieInfo, TheFilterFindsTheMovieByItsNewValues) {
-    TempFolder folder;
-    MovieLibrary library;
-    library.Movies = {Movie(folder, u"heat.mkv"_s), Movie(folder, u"other.mkv"_s)};
-    const QString path = library.Movies[0].FilePath;
-    ASSERT_FALSE(EditMovieInfo(library, Argument({path, u"Gegenwind"_s, u"o"_s, u"c"_s, u"y"_s, u"r"_s, u"g"_s, u"w"_s,
-                                                  u"ov"_s, u"n"_s}))
-                     .isEmpty());
-    ASSERT_FALSE(BuildFilterPage(library, u"gegenwind"_s).isEmpty());
-    const QString page = QString::fromUtf8(folder.read(u"menu_search.html"_s));
-    EXPECT_TRUE(page.contains(u"视频 1 部"_s));
-    EXPECT_TRUE(page.contains(u"heat.mkv"_s));
 }

@@ -44,21 +44,6 @@ QString Filter(MovieLibrary& library, const TempFolder& folder, const QString& t
 
 } // namespace
 
-TEST(PrepareSearchText, LowerCasesAndTrims) {
-    EXPECT_EQ(PrepareSearchText(u"  Dark  KNIGHT\t"_s), u"dark  knight"_s);
-    EXPECT_EQ(PrepareSearchText(u"\u3000美国 2009\u3000"_s), u"美国 2009"_s);
-}
-
-TEST(MatchesSearchWords, EveryWordMustOccurAnywhere) {
-    const MovieRecord movie = Movie(u"/a.mkv"_s, u"/a.mkvavatar美国2009"_s);
-    EXPECT_TRUE(MatchesSearchWords(movie, {}));
-    EXPECT_TRUE(MatchesSearchWords(movie, {u"2009"_s, u"美国"_s}));
-    EXPECT_TRUE(MatchesSearchWords(movie, {u"美国"_s, QString(), u"ava"_s}));
-    EXPECT_TRUE(MatchesSearchWords(movie, {u"mkvavatar"_s})); // across a field boundary
-    EXPECT_FALSE(MatchesSearchWords(movie, {u"美国"_s, u"2010"_s}));
-    EXPECT_FALSE(MatchesSearchWords(movie, {u"Avatar"_s})); // the key is lower case; so is prepared text
-}
-
 TEST(BuildFilterPage, ListsTheMatchesInOrderUnderTheCountLine) {
     TempFolder folder;
     MovieLibrary library;
@@ -103,12 +88,4 @@ TEST(BuildFilterPage, SearchTextIsPageTextNotMarkup) {
     const QString page = Filter(library, folder, u"<img src=x onerror=alert(1)>&"_s);
     EXPECT_FALSE(page.contains(u"<img src=x"_s));
     EXPECT_TRUE(page.contains(u"&lt;img src=x onerror=alert(1)&gt;&amp;"_s));
-}
-
-TEST(BuildFilterPage, APageThatCannotBeWrittenGivesAnEmptyPath) {
-    TempFolder folder;
-    MovieLibrary library;
-    SampleLibrary(library);
-    folder.mkdir(u"menu_search.html"_s);
-    EXPECT_TRUE(BuildFilterPage(library, u"knight"_s).isEmpty());
 }
