@@ -95,8 +95,10 @@ void CReelboardView::StopLibraryThreads() {
     // First release a pipeline thread that waits for this window, then stop and let go of the threads.
     gate_->Close();
     ::StopLibraryThreads(library_);
-    // After the stop, so that no worker is still writing the temporaries being deleted.
-    DeleteOwnTempFiles(QDir::currentPath());
+    // After the stop, so that no worker is still writing the temporaries being deleted; and only by a
+    // window that ran a pipeline here.
+    if (started_)
+        DeleteOwnTempFiles(QDir::currentPath());
 }
 
 bool CReelboardView::ExtCommand(int command, const QString& arg) {
