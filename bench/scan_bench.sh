@@ -34,13 +34,17 @@ peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 # Warm the page cache for both sides alike.
 find "$work/c" >/dev/null; xargs -0 cat < "$work/xml.list" >/dev/null; "$bench" scan "$work/c" >/dev/null
 
+# CPU seconds (user + system) of a command, children included; steadier than the clock on a busy machine.
+cpu() { /usr/bin/time -f '%U %S' "$@" 2>&1 >/dev/null | tail -1 | awk '{ printf "%d", ($1 + $2) * 1000 }'; }
+
 for round in 1 2 3 4 5; do
-    t0=$(now); find "$work/c" >/dev/null; t1=$(now)
-    xargs -0 cat < "$work/xml.list" >/dev/null; t2=$(now)
-    "$bench" scan "$work/c" >/dev/null; t3=$(now)
+    t0=$(now); c_find=$(cpu find "$work/c"); t1=$(now)
+    c_cat=$(cpu xargs -0 -a "$work/xml.list" cat); t2=$(now)
+    c_scan=$(cpu "$bench" scan "$work/c"); t3=$(now)
     base=$(( $(ms $t0 $t1) + $(ms $t1 $t2) ))
-    echo "round $round: find $(ms $t0 $t1) ms + cat $(ms $t1 $t2) ms = $base ms;" \
-        "scan $(ms $t2 $t3) ms ($(awk "BEGIN { printf \"%.2f\", $(ms $t2 $t3) / $base }")x)"
+    echo "round $round: find $(ms $t0 $t1) ms + cat $(ms $t1 $t2) ms = $base ms; scan $(ms $t2 $t3) ms" \
+        "($(awk "BEGIN { printf \"%.2f\", $(ms $t2 $t3) / $base }")x);" \
+        "CPU: find + cat $((c_find + c_cat)) ms, scan $c_scan ms"
 done
 echo "peak memory of the scan: $(peak "$bench" scan "$work/c") KB"
 

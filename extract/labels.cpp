@@ -1,5 +1,8 @@
 #include "extract/labels.h"
 
+#include <string>
+#include <string_view>
+
 const std::array<FieldLabelRow, 16> FieldLabelTable = {{
     {u"IMDB", &MovieRecord::Rating, {}},
     {u"国家", &MovieRecord::CountryOfOrigin, {}},
@@ -51,31 +54,40 @@ namespace {
 
 // One bit per character class (code unit modulo 64): a label word whose first character's bit is not
 // set cannot occur in the value. Removals only take characters away, so the mask stays valid.
-quint64 CharacterMask(const QString& text) {
+quint64 CharacterMask(std::u16string_view text) {
     quint64 mask = 0;
-    for (QChar c : text)
-        mask |= quint64(1) << (c.unicode() % 64);
+    for (char16_t c : text)
+        mask |= quint64(1) << (c % 64);
     return mask;
+}
+
+// Removes every occurrence of `word`, matched left to right without overlap in the text as it was
+// (QString::remove's rule), with plain searches suited to short values.
+void RemoveAll(std::u16string& text, std::u16string_view word) {
+    size_t at = text.find(word);
+    if (at == std::u16string::npos)
+        return;
+    std::u16string kept;
+    kept.reserve(text.size());
+    size_t from = 0;
+    for (; at != std::u16string::npos; at = text.find(word, from)) {
+        kept.append(text, from, at - from);
+        from = at + word.size();
+    }
+    kept.append(text, from);
+    text.swap(kept);
 }
 
 } // namespace
 
 QString CleanFieldValue(const QString& value) {
-    QString cleaned = value;
-    const quint64 present = CharacterMask(cleaned);
-    for (QStringView word : LabelWords) {
-        if (!(present & (quint64(1) << (word.front().unicode() % 64))))
-            continue;
-        // Wraps the literal without copying: this runs for six fields of every metadata file.
-        cleaned.remove(QString::fromRawData(word.data(), word.size()));
-    }
-    for (qsizetype i = 0; i < cleaned.size(); ++i) {
-        const QChar c = cleaned.at(i);
-        if (c == u'.' || c == u'/' || c == u'[') {
-            if (i > 0)
-                cleaned = cleaned.mid(i + 1);
-            break;
-        }
-    }
-    return cleaned;
+    std::u16string text(reinterpret_cast<const char16_t*>(value.constData()), size_t(value.size()));
+    const quint64 present = CharacterMask(text);
+    for (QStringView word : LabelWords)
+        if (present & (quint64(1) << (word.front().unicode() % 64)))
+            RemoveAll(text, std::u16string_view(word.utf16(), size_t(word.size())));
+    const size_t separator = text.find_first_of(u"./[");
+    // Everything up to and including the first separator goes, unless it leads.
+    const size_t start = separator == std::u16string::npos || separator == 0 ? 0 : separator + 1;
+    return QString(reinterpret_cast<const QChar*>(text.data() + start), qsizetype(text.size() - start));
 }

@@ -1,5 +1,6 @@
 #include "extract/labels.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -56,4 +57,30 @@ TEST(FieldLabelTable, ExclusionsAndShortKeysFallToTheOverview) {
         EXPECT_EQ(FieldForLabelKey(key), nullptr) << key.toStdString();
     // The exclusions only reject the "片名" row; "片名的" alone is still a title line.
     EXPECT_EQ(FieldForLabelKey(u"片名的"_s), &MovieRecord::OriginalTitle);
+}
+
+TEST(CleanFieldValue, MatchesTheRuleOnRandomValues) {
+    // The rule spelled out with QString::remove, against the quicker implementation, on values made of
+    // pieces of label words, so that removals meet, overlap and form new words.
+    auto reference = [](QString value) {
+        for (QStringView word : LabelWords)
+            value.remove(word.toString());
+        const qsizetype at = value.indexOf(QRegularExpression(u"[./\\[]"_s));
+        return at > 0 ? value.mid(at + 1) : value;
+    };
+    // Each word is removed once, left to right: what the removal joins up stays.
+    EXPECT_EQ(CleanFieldValue(u"国国家家"_s), u"国家"_s);
+    EXPECT_EQ(CleanFieldValue(u"片 名"_s), QString()); // but a blank goes first, so this one joins in time
+    const QString alphabet = u" 　：◎?】IMDB评分英文原名片国家./[a\uFEFF"_s;
+    uint32_t seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        QString value;
+        seed = seed * 1103515245u + 12345u;
+        const int length = int(seed >> 16) % 24;
+        for (int k = 0; k < length; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            value += alphabet.at(int(seed >> 16) % alphabet.size());
+        }
+        ASSERT_EQ(CleanFieldValue(value), reference(value)) << value.toStdString();
+    }
 }
