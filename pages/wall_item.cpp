@@ -5,8 +5,50 @@
 #include "pages/escape.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Most values hold nothing to escape; they are then taken as they are, without a copy.
+QString Html(const QString& text) {
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '&' || u == '<' || u == '>' || u == '"' || u == '\'')
+            return EscapeHtml(text);
+    }
+    return text;
+}
+
+// FileUrl, without building a QUrl for every item of a large wall: an absolute local path is
+// percent-encoded as UTF-8, keeping what a URL path may hold as it is (unreserved characters,
+// sub-delimiters, ":", "@", "/" and the brackets). Paths starting with "//" name a host in a file URL,
+// and characters outside the first plane are rare: FileUrl decides for both.
+QString PictureUrl(const QString& path) {
+    const bool surrogates = std::any_of(path.cbegin(), path.cend(), [](QChar c) { return c.isSurrogate(); });
+    if (!path.startsWith(u'/') || path.startsWith(u"//"_s) || surrogates)
+        return FileUrl(path);
+    static constexpr char kept[] = "-._~!$&'()*+,;=:@/[]";
+    static constexpr char hex[] = "0123456789ABCDEF";
+    QString url = u"file://"_s;
+    url.reserve(7 + path.size() + path.size() / 4);
+    for (const char byte : path.toUtf8()) {
+        const auto b = static_cast<unsigned char>(byte);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+            (b != 0 && std::strchr(kept, b))) {
+            url += QLatin1Char(char(b));
+        } else {
+            url += u'%';
+            url += QLatin1Char(hex[b >> 4]);
+            url += QLatin1Char(hex[b & 15]);
+        }
+    }
+    return url;
+}
+
+} // namespace
 
 QString BracketText(const MovieRecord& record) {
     const QString text = u'[' + CleanFieldValue(record.CountryOfOrigin) + CleanFieldValue(record.ProductionYear) + u']';
@@ -45,20 +87,20 @@ QString WallItemMarkup(const MovieRecord& record, const QString& thumbnail, cons
     item += u"<div class=d><a href='#' onclick=\"javascript:external.ExtCommand(1,&quot;"_s;
     item += path;
     item += u"&quot;);\"  title='"_s;
-    item += EscapeHtml(record.FileName);
+    item += Html(record.FileName);
     for (const QString* line : {&record.Title, &record.OriginalTitle, &record.CountryOfOrigin, &record.ProductionYear,
                                 &record.Rating, &record.Genres}) {
         item += u'\n';
-        item += EscapeHtml(*line);
+        item += Html(*line);
     }
     item += u"'><img src='"_s;
-    item += EscapeHtml(FileUrl(thumbnail));
+    item += Html(PictureUrl(thumbnail));
     item += u"' width=117 height=165 onload='AutoResizeImage(117,165,this)'></a><a href='#' class='s' onclick=\""
             u"javascript:external.ExtCommand(2,&quot;"_s;
     item += path;
     item += u"&quot;);return false;\" title='播放'>"_s;
-    item += EscapeHtml(bracket);
-    item += EscapeHtml(record.DisplayTitle);
+    item += Html(bracket);
+    item += Html(record.DisplayTitle);
     item += u"</a></div>\n"_s;
     return item;
 }

@@ -1,10 +1,12 @@
 #include "pages/wall_page.h"
 
+#include "library/atomic_file.h"
 #include "pages/builtin_texts.h"
 #include "pages/page_file.h"
 #include "pages/text_codec.h"
 #include "pages/wall_item.h"
 
+#include <QDir>
 #include <QHash>
 #include <algorithm>
 #include <atomic>
@@ -35,36 +37,52 @@ private:
 
 } // namespace
 
-QString MakeWallItems(const std::vector<MovieRecord>& records) {
-    // The first wall after many new posters decodes them all, and every wall tests thousands of files
-    // and escapes every value: the items are made on every core, in chunks, then joined in order.
-    constexpr size_t chunk = 64;
-    std::vector<QString> items(records.size());
+namespace {
+
+// The items of `records`, made on every core in chunks of consecutive records; `finish` turns each
+// chunk's text into the form the caller joins (UTF-16 for other pages, UTF-8 for the wall file).
+// The first wall after many new posters decodes them all, and every wall tests thousands of files
+// and escapes every value, so the work is shared.
+template <typename Chunk, typename Finish>
+std::vector<Chunk> MakeItemChunks(const std::vector<MovieRecord>& records, Finish finish) {
+    constexpr size_t chunkSize = 64;
+    std::vector<Chunk> chunks((records.size() + chunkSize - 1) / chunkSize);
     std::atomic<size_t> next{0};
     auto work = [&] {
         BracketCache bracket;
-        for (size_t begin = next.fetch_add(chunk); begin < records.size(); begin = next.fetch_add(chunk)) {
-            for (size_t i = begin; i < std::min(begin + chunk, records.size()); ++i)
-                items[i] = WallItemMarkup(records[i], WallThumbnail(records[i]), bracket(records[i]));
+        for (size_t c = next++; c < chunks.size(); c = next++) {
+            QString text;
+            for (size_t i = c * chunkSize; i < std::min((c + 1) * chunkSize, records.size()); ++i)
+                text += WallItemMarkup(records[i], WallThumbnail(records[i]), bracket(records[i]));
+            chunks[c] = finish(text);
         }
     };
-    const unsigned helpers =
-        records.size() < 2 * chunk ? 0 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u) - 1;
+    const unsigned helpers = chunks.size() < 2 ? 0 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u) - 1;
     std::vector<std::thread> threads;
     for (unsigned i = 0; i < helpers; ++i)
         threads.emplace_back(work);
     work();
     for (std::thread& thread : threads)
         thread.join();
+    return chunks;
+}
 
-    qsizetype size = 0;
-    for (const QString& item : items)
-        size += item.size();
-    QString joined;
+template <typename Text> Text Joined(const Text& head, const std::vector<Text>& chunks) {
+    qsizetype size = head.size();
+    for (const Text& chunk : chunks)
+        size += chunk.size();
+    Text joined;
     joined.reserve(size);
-    for (const QString& item : items)
-        joined += item;
+    joined += head;
+    for (const Text& chunk : chunks)
+        joined += chunk;
     return joined;
+}
+
+} // namespace
+
+QString MakeWallItems(const std::vector<MovieRecord>& records) {
+    return Joined(QString(), MakeItemChunks<QString>(records, [](const QString& text) { return text; }));
 }
 
 QString BuildWallPage(MovieLibrary& library) {
@@ -77,11 +95,15 @@ QString BuildWallPage(MovieLibrary& library) {
         notice = library.UpdateNotice;
     }
     const QString count = u' ' + QString::number(records.size()) + u" 部视频 "_s + notice;
-    const QString page = WallPageHead(QString()) + count + MakeWallItems(records);
-    const QString path = WritePage(u"menu.html"_s, page);
+    // Converted to UTF-8 chunk by chunk on the item threads: the page of a large collection runs to megabytes.
+    const QByteArray page =
+        Joined(QString(WallPageHead(QString()) + count).toUtf8(),
+               MakeItemChunks<QByteArray>(records, [](const QString& text) { return text.toUtf8(); }));
+    const QString path = QDir::current().absoluteFilePath(u"menu.html"_s);
+    const bool written = WriteFileAtomically(path, page);
 
     std::lock_guard lock(library.RecordsMutex);
-    if (!path.isEmpty())
+    if (written)
         library.WallPagePath = path;
     return library.WallPagePath;
 }

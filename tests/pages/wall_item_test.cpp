@@ -160,6 +160,21 @@ TEST(WallItem, PictureSourcesAreEncodedFileUrls) {
     EXPECT_EQ(item.imageSource, u"file:///films/%231%20100%25%20'x'%3F.thumb.jpg"_s);
 }
 
+TEST(WallItem, PictureSourcesMatchFileUrlForAnyCharacter) {
+    QStringList paths = {u"/films/The Movie (2009) [1080p] {x} |a| ^b^ `c` 100%% \"q\" <t> #1 ?.thumb.jpg"_s,
+                         u"/影片/阿凡达 Ünïcödé \U0001F3AC.thumb.jpg"_s,
+                         u"//nas/video/a.thumb.jpg"_s,
+                         u"relative/a.jpg"_s,
+                         u"/a/\\b\tc\nd.jpg"_s,
+                         u"/lone/"_s + QChar(0xD800) + u".jpg"_s};
+    QString everyAscii = u"/"_s;
+    for (char16_t c = 1; c < 128; ++c)
+        everyAscii += QChar(c);
+    paths << everyAscii;
+    for (const QString& path : paths)
+        EXPECT_EQ(Parse(WallItemMarkup(Record(u"/a/x.avi"_s), path)).imageSource, FileUrl(path)) << path.toStdString();
+}
+
 TEST(WallItem, ImageChoice) {
     TempFolder folder;
     WritePicture(folder, u"cover.jpg"_s);
