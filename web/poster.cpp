@@ -90,12 +90,12 @@ bool IsCompleteJpeg(const QString& path, int64_t minimumSize) {
 QString CreateDownloadTempFile() {
     // mkstemps gives every concurrent download its own name, as the ten workers and the pipeline
     // thread may all be downloading at once.
-    QByteArray name = QDir::current().absoluteFilePath(u"temXXXXXX.tmp"_s).toLocal8Bit();
+    QByteArray name = QFile::encodeName(QDir::current().absoluteFilePath(u"temXXXXXX.tmp"_s));
     const int fd = mkstemps(name.data(), 4);
     if (fd < 0)
         return {};
     ::close(fd);
-    return QString::fromLocal8Bit(name);
+    return QFile::decodeName(name);
 }
 
 bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
