@@ -45,7 +45,7 @@ namespace {
 // and escapes every value, so the work is shared.
 template <typename Chunk, typename Finish>
 std::vector<Chunk> MakeItemChunks(const std::vector<MovieRecord>& records, Finish finish) {
-    constexpr size_t chunkSize = 64;
+    constexpr size_t chunkSize = 16;
     std::vector<Chunk> chunks((records.size() + chunkSize - 1) / chunkSize);
     std::atomic<size_t> next{0};
     auto work = [&] {
@@ -57,7 +57,9 @@ std::vector<Chunk> MakeItemChunks(const std::vector<MovieRecord>& records, Finis
             chunks[c] = finish(text);
         }
     };
-    const unsigned helpers = chunks.size() < 2 ? 0 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u) - 1;
+    // Twice as many threads as cores: a new thumbnail waits for its file to reach the disk, and the
+    // other threads go on meanwhile.
+    const unsigned helpers = chunks.size() < 2 ? 0 : std::clamp(2 * std::thread::hardware_concurrency(), 2u, 16u) - 1;
     std::vector<std::thread> threads;
     for (unsigned i = 0; i < helpers; ++i)
         threads.emplace_back(work);
