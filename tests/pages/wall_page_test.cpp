@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -127,4 +129,35 @@ TEST(WallPage, MakesMissingThumbnailsForALargeWall) {
     // Items stay in vector order.
     EXPECT_LT(page.indexOf(u"m9.avi&quot;"_s), page.indexOf(u"m10.avi&quot;"_s));
     EXPECT_LT(page.indexOf(u"m148.avi&quot;"_s), page.indexOf(u"m149.avi&quot;"_s));
+}
+
+TEST(WallPage, ConcurrentBuildsAndEditsNeverLeaveAHalfWrittenPage) {
+    TempFolder folder;
+    MovieLibrary library;
+    for (int i = 0; i < 300; ++i)
+        library.Movies.push_back(Record(folder.file(u"m%1.avi"_s.arg(i))));
+    BuildWallPage(library);
+
+    std::atomic<bool> done{false};
+    std::thread editor([&] {
+        for (int round = 0; !done; ++round) {
+            std::lock_guard lock(library.RecordsMutex);
+            for (MovieRecord& record : library.Movies)
+                record.Title = u"title %1"_s.arg(round);
+            library.UpdateNotice = u"notice %1"_s.arg(round);
+        }
+    });
+    std::thread builder([&] {
+        for (int i = 0; i < 15; ++i)
+            BuildWallPage(library);
+    });
+    for (int i = 0; i < 15; ++i) {
+        BuildWallPage(library);
+        const QString page = Page(folder);
+        EXPECT_EQ(page.count(u"<div class=d>"_s), 300);
+        EXPECT_TRUE(page.endsWith(u"</a></div>\n"_s));
+    }
+    builder.join();
+    done = true;
+    editor.join();
 }
