@@ -12,7 +12,8 @@ void RequestStop(MovieLibrary& library) {
 
 bool SleepUnlessStopped(MovieLibrary& library, int ms) {
     std::unique_lock lock(library.StopMutex);
-    return !library.StopWake.wait_for(lock, std::chrono::milliseconds(ms), [&] { return library.StopRequested.load(); });
+    return !library.StopWake.wait_for(lock, std::chrono::milliseconds(ms),
+                                      [&] { return library.StopRequested.load(); });
 }
 
 void ShowStatus(MovieLibrary& library, const QString& text) {

@@ -27,19 +27,19 @@ inline constexpr int WorkerCount = 10;
 // Owned through std::shared_ptr so that a thread still running at close keeps it alive.
 struct MovieLibrary {
     std::vector<FolderSummary> Folders;
-    std::vector<MovieRecord> Movies;  // never resized after collation: RetryQueue points into it
+    std::vector<MovieRecord> Movies; // never resized after collation: RetryQueue points into it
     std::atomic<bool> StopRequested{false};
-    std::vector<MovieRecord> PosterQueue;  // copies; guarded by QueueMutex once the workers run
-    std::vector<MovieRecord*> RetryQueue;  // guarded by QueueMutex
+    std::vector<MovieRecord> PosterQueue; // copies; guarded by QueueMutex once the workers run
+    std::vector<MovieRecord*> RetryQueue; // guarded by QueueMutex
     std::thread BuildThread;
     std::array<std::thread, WorkerCount> WorkerThreads;
     // Set by each thread as it returns (0: build thread, 1 to 10: workers), so the stop sequence can
     // join the ones that have ended and detach the rest.
     std::array<std::atomic<bool>, WorkerCount + 1> ThreadDone{};
-    std::mutex QueueMutex;  // exists from construction, so an early retry request is safe
-    QString UpdateNotice;   // guarded by RecordsMutex
-    LibraryHost Host;       // stands for the view and the main frame
-    QString WallPagePath;   // guarded by RecordsMutex
+    std::mutex QueueMutex; // exists from construction, so an early retry request is safe
+    QString UpdateNotice;  // guarded by RecordsMutex
+    LibraryHost Host;      // stands for the view and the main frame
+    QString WallPagePath;  // guarded by RecordsMutex
 
     // Once the library is ready, the build thread and the window both touch records of Movies.
     // Lookups work on a copy and store the result under this lock; page builders and edits hold it too.

@@ -5,7 +5,7 @@
 
 // One video file. Field order mirrors the metadata file and the pages that list the fields.
 struct MovieRecord {
-    QString FilePath;  // full path as the file system spells it; the movie's identity
+    QString FilePath; // full path as the file system spells it; the movie's identity
     QString FileName;
     QString Folder;
     QString FolderImage;
@@ -33,6 +33,6 @@ struct FolderSummary {
     int32_t VideoCount = 0;
     int32_t ImageCount = 0;
     int32_t SubfolderCount = 0;
-    QString Path;  // the folder string exactly as the scan received it
+    QString Path; // the folder string exactly as the scan received it
     QString FirstImage;
 };
