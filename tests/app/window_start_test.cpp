@@ -85,7 +85,7 @@ TEST(WindowStart, CallsMadeBeforeTheChannelIsUpAreDelivered) {
 }
 
 TEST(WindowOptions, TheDesktopEntryStartsInAFolderOfItsOwn) {
-    QFile entry(QStringLiteral(REELBOARD_TEST_DATA) + u"/../../app/resources/reelboard.desktop"_s);
+    QFile entry(QStringLiteral(REELBOARD_SOURCE_DIR) + u"/app/resources/reelboard.desktop"_s);
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     QString exec;
     for (const QString& line : QString::fromUtf8(entry.readAll()).split(u'\n'))

@@ -16,7 +16,7 @@ QString EveryLatin1Character() {
 }
 
 QString Readable(const char* name) {
-    QFile file(QStringLiteral(REELBOARD_TEST_DATA "/../../pages/texts/") + QString::fromUtf8(name));
+    QFile file(QStringLiteral(REELBOARD_SOURCE_DIR "/pages/texts/") + QString::fromUtf8(name));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
     return QString::fromUtf8(file.readAll());
 }
