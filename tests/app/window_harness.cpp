@@ -120,14 +120,14 @@ QString JsString(const QString& text) {
 WindowHarness::WindowHarness(const std::vector<TestMovie>& movies) {
     ClearShellLog();
     folder_.mkdir(u"movies"_s);
-    for (const TestMovie& spec : movies) {
-        folder_.sparse(u"movies/"_s + spec.relative, 30'000'001);
+    for (const TestMovie& wanted : movies) {
+        folder_.sparse(u"movies/"_s + wanted.relative, 30'000'001);
         MovieRecord movie;
-        movie.FilePath = moviePath(spec.relative);
-        movie.Title = spec.title;
-        movie.Overview = spec.overview;
+        movie.FilePath = moviePath(wanted.relative);
+        movie.Title = wanted.title;
+        movie.Overview = wanted.overview;
         WriteMovieXml(movie);
-        if (spec.poster) {
+        if (wanted.poster) {
             QImage poster(200, 296, QImage::Format_RGB32);
             poster.fill(QColor(0x33, 0x66, 0x99));
             poster.save(movie.FilePath + u".jpg"_s, "JPG");
