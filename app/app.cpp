@@ -2,6 +2,7 @@
 
 #include "app/main_frame.h"
 #include "app/process_memory.h"
+#include "app/session_end.h"
 #include "app/wall_view.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -22,15 +24,18 @@ WindowOptions ParseWindowOptions(const QStringList& arguments) {
     const QCommandLineOption dataFolder(u"data-folder"_s);
     QCommandLineOption screenshot(u"screenshot"_s, QString(), u"file"_s);
     QCommandLineOption benchWall(u"bench-wall"_s);
+    QCommandLineOption logStatus(u"log-status"_s);
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
     benchWall.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({dataFolder, screenshot, benchWall});
+    logStatus.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({dataFolder, screenshot, benchWall, logStatus});
     parser.parse(arguments); // unknown options are ignored, as the window always was
     WindowOptions options;
     options.dataFolder = parser.isSet(dataFolder);
     if (parser.isSet(screenshot))
         options.screenshot = QFileInfo(parser.value(screenshot)).absoluteFilePath();
     options.benchWall = parser.isSet(benchWall);
+    options.logStatus = parser.isSet(logStatus);
     return options;
 }
 
@@ -114,13 +119,27 @@ bool CReelboardApp::InitInstance() {
         SaveScreenshotWhenWallLoads(frame_.get(), options_.screenshot);
     if (options_.benchWall)
         ReportWhenWallLoads(frame_.get());
+    if (options_.logStatus)
+        QObject::connect(frame_->View(), &CReelboardView::StatusText, [](const QString& text) {
+            const QByteArray line = text.toUtf8() + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+            std::fflush(stderr);
+        });
+    CloseOnTerminationSignals(frame_.get());
     frame_->ShowAndStart();
     return true;
 }
 
 int CReelboardApp::Run() {
     const int code = QApplication::exec();
+    const std::weak_ptr<MovieLibrary> library = frame_->View()->Library();
     frame_.reset(); // the window (and the browser) go before the application object
+    if (const long running = WaitForLibraryThreads(library, 250)) {
+        std::fprintf(stderr, "reelboard: threads still running at exit (%ld references to the library)\n", running);
+        // Such a thread could still reach the static objects that a normal exit destroys.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
     return code;
 }
 

@@ -11,6 +11,7 @@ struct WindowOptions {
     bool dataFolder = false; // work in the per-user data folder (the desktop entry passes this)
     QString screenshot;      // save the window to this file once the wall has loaded, then quit
     bool benchWall = false;  // print the wall's load time and the browser's memory, then quit
+    bool logStatus = false;  // also print every status text on standard error, one a line
 };
 
 // Reads the options of the window from the command line (after the Qt options are removed).

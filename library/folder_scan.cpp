@@ -141,6 +141,9 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
 // `folder` is the string as received (the summary's Path and the records' Folder); `listed` is the
 // cleaned path that is actually listed.
 void ScanTree(MovieLibrary& library, const QString& folder, const QString& listed, std::vector<FolderIdentity>& path) {
+    // A window closed during a long scan must not wait for it: the partial library is dropped.
+    if (library.StopRequested)
+        return;
     FolderSummary summary;
     summary.Path = folder;
     DIR* dir = opendir(QFile::encodeName(listed).constData());

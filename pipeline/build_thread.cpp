@@ -65,6 +65,8 @@ QString LineForStatus(const QString& line) {
 void ScanListedFolders(MovieLibrary& library) {
     ShowStatus(library, ScanningText);
     for (const QString& line : ReadFolderList()) {
+        if (library.StopRequested)
+            return;
         ShowStatus(library, ScanningText + LineForStatus(line));
         ScanListedFolder(library, line);
     }
@@ -93,6 +95,10 @@ void CollateFolders(MovieLibrary& library) {
 
 void BuildLibrary(MovieLibrary& library) {
     ScanListedFolders(library);
+    // A scan cut short by a stop found only part of the library: no fallback may rewrite the user's
+    // "dirs.txt" for it, and no wall may replace the complete one of the last run.
+    if (library.StopRequested)
+        return;
     if (library.Movies.empty())
         RunFallbackStage(library);
     CollateFolders(library);

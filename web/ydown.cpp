@@ -11,6 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr int StopCheckMs = 20;
+
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -91,6 +93,27 @@ int WatchStop(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<Transfer*>(user)->Stopped() ? 1 : 0;
 }
 
+// curl_easy_perform, but looking at the stop flag every few milliseconds: while a server keeps
+// silent, libcurl calls the progress function only about once a second, and a closing window must
+// not wait that long.
+void PerformUnlessStopped(Transfer& transfer) {
+    CURLM* multi = curl_multi_init();
+    if (!multi || curl_multi_add_handle(multi, transfer.curl) != CURLM_OK) {
+        if (multi)
+            curl_multi_cleanup(multi);
+        curl_easy_perform(transfer.curl);
+        return;
+    }
+    int running = 1;
+    while (running && !transfer.Stopped()) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK || !running)
+            break;
+        curl_multi_poll(multi, nullptr, 0, StopCheckMs, nullptr);
+    }
+    curl_multi_remove_handle(multi, transfer.curl);
+    curl_multi_cleanup(multi);
+}
+
 } // namespace
 
 void YDown::Download(QString url, QString body, QString outputPath, QString headers) {
@@ -143,7 +166,7 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, postBody.constData());
     }
 
-    curl_easy_perform(curl);
+    PerformUnlessStopped(transfer);
     // A final 200 with an empty body never reaches the write callback, and one that broke off
     // before its first byte still created the file: the reply was accepted when its status came.
     if (transfer.Status() == 200 && !transfer.Stopped())
