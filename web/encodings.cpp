@@ -90,14 +90,22 @@ QString DecodePageBytes(const QByteArray& bytes) {
     // Two bytes per character at most, so this prefix always holds the first 512 characters.
     QString probe = AnsiToWide(UpToZero(bytes).left(ProbeLength * 2)).left(ProbeLength).toLower();
     const qsizetype charset = probe.indexOf(u"charset="_s);
-    if (charset >= 0)
+    if (charset >= 0) {
         probe = probe.mid(charset + 8);
-    qsizetype cut = probe.size();
-    for (QChar stop : {u'"', u'/', u' ', u'>'}) {
-        const qsizetype at = probe.indexOf(stop);
-        if (at >= 0 && at < cut)
-            cut = at;
+        // `charset="utf-8"` (the common HTML5 form) names the same code page as `charset=utf-8`.
+        qsizetype from = 0;
+        while (from < probe.size() && probe[from].isSpace())
+            ++from;
+        if (from < probe.size() && (probe[from] == u'"' || probe[from] == u'\''))
+            ++from;
+        while (from < probe.size() && probe[from].isSpace())
+            ++from;
+        probe = probe.mid(from);
     }
+    qsizetype cut = 0;
+    while (cut < probe.size() && !probe[cut].isSpace() && probe[cut] != u'"' && probe[cut] != u'\'' &&
+           probe[cut] != u'/' && probe[cut] != u'>')
+        ++cut;
     probe.truncate(cut);
 
     if (probe == u"big5"_s)

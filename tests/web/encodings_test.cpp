@@ -80,12 +80,22 @@ TEST(DecodePageBytes, FollowsTheDeclaredCharset) {
     EXPECT_TRUE(DecodePageBytes("<meta charset=BIG5 >" + Big5DianYing).contains(u"電影"_s));
 }
 
+TEST(DecodePageBytes, AQuotedCharsetNamesTheSameCodePage) {
+    const QByteArray utf8Body = u"电影"_s.toUtf8();
+    for (const char* meta : {"<meta charset=\"utf-8\">", "<meta charset='UTF-8'/>", "<meta charset= \"utf-8\" >",
+                             "<meta content='text/html; charset=utf-8'>", "<meta charset=utf-8\n>"})
+        EXPECT_TRUE(DecodePageBytes(meta + utf8Body).endsWith(u"电影"_s)) << meta;
+    EXPECT_TRUE(DecodePageBytes("<meta charset=\"big5\">" + Big5DianYing).endsWith(u"電影"_s));
+    // A quote with nothing recognisable inside still falls to the ANSI code page.
+    const QString asAnsi = AnsiToWide(utf8Body);
+    for (const char* meta : {"<meta charset=\"\">", "<meta charset=\"\"utf-8\">", "<meta charset=\"utf-8;\">"})
+        EXPECT_TRUE(DecodePageBytes(meta + utf8Body).endsWith(asAnsi)) << meta;
+}
+
 TEST(DecodePageBytes, UnrecognisedOrUnseenDeclarationsFallToTheAnsiCodePage) {
     const QByteArray utf8Body = u"电影"_s.toUtf8();
     const QString asAnsi = AnsiToWide(utf8Body);
     ASSERT_NE(asAnsi, u"电影"_s);
-    // A quote right after "charset=" leaves an empty name.
-    EXPECT_TRUE(DecodePageBytes("<meta charset=\"utf-8\">" + utf8Body).endsWith(asAnsi));
     for (const char* name : {"utf8", "big5-hkscs", "x-big5", "utf-8;"})
         EXPECT_TRUE(DecodePageBytes("<meta charset=" + QByteArray(name) + ">" + utf8Body).endsWith(asAnsi)) << name;
     // A declaration after the first 512 characters is not seen.
