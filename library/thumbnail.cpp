@@ -22,9 +22,17 @@ QSize ThumbnailSize(QSize picture) {
 
 namespace {
 
+// A few hundred bytes of JPEG can declare 30000 x 30000 pixels; decoding it (progressive, above all)
+// takes gigabytes whatever the output scale. No poster comes near this; 8192 x 8192 keeps the
+// decoder's worst case to a few hundred megabytes.
+constexpr qint64 MaxPicturePixels = qint64(8192) * 8192;
+
 QImage ReadScaled(const QString& picture) {
     QImageReader reader(picture);
-    const QSize size = ThumbnailSize(reader.size());
+    const QSize declared = reader.size();
+    if (qint64(declared.width()) * declared.height() > MaxPicturePixels)
+        return {};
+    const QSize size = ThumbnailSize(declared);
     if (!size.isValid())
         return {};
     // The JPEG decoder then works at a reduced scale, which is most of the speed; quality 75 keeps

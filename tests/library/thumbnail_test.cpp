@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -118,6 +120,51 @@ TEST(Thumbnail, CorruptOrTruncatedPictureWritesNothingAndIsTriedAgain) {
     // No temporary file is left behind by the failed attempts.
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{u"bad.jpg"_s, u"cut.jpg"_s, u"cut.thumb.jpg"_s}));
+}
+
+namespace {
+
+// A small progressive JPEG whose frame header claims `width` x `height` pixels.
+QByteArray JpegDeclaring(int width, int height) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(QColor(20, 90, 160));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    for (qsizetype i = 2; i + 9 < bytes.size(); ++i) {
+        if (uchar(bytes[i]) == 0xFF && (uchar(bytes[i + 1]) == 0xC0 || uchar(bytes[i + 1]) == 0xC2)) {
+            bytes[i + 5] = char(height >> 8);
+            bytes[i + 6] = char(height & 0xFF);
+            bytes[i + 7] = char(width >> 8);
+            bytes[i + 8] = char(width & 0xFF);
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return bytes;
+}
+
+} // namespace
+
+TEST(Thumbnail, DecompressionBombIsRefusedWithoutEatingMemory) {
+    TempFolder folder;
+    // 30000 x 30000 passes the image allocation limit at the decoder's 1/8 scale, yet a progressive
+    // decode of it takes about three gigabytes.
+    folder.write(u"bomb.jpg"_s, JpegDeclaring(30000, 30000));
+    ASSERT_EQ(QImageReader(folder.file(u"bomb.jpg"_s)).size(), QSize(30000, 30000));
+    EXPECT_EQ(MakeThumbnail(folder.file(u"bomb.jpg"_s)), folder.file(u"bomb.thumb.jpg"_s));
+    EXPECT_FALSE(QFileInfo::exists(folder.file(u"bomb.thumb.jpg"_s)));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 1024 * 1024) << "peak KB";
+
+    // A large but plausible picture is still made into a thumbnail.
+    folder.write(u"big.jpg"_s, Jpeg(3000, 4000));
+    MakeThumbnail(folder.file(u"big.jpg"_s));
+    EXPECT_EQ(SizeOf(folder.file(u"big.thumb.jpg"_s)), QSize(117, 156));
 }
 
 TEST(Thumbnail, ReadOnlyFolderStillReturnsThePath) {
