@@ -1,0 +1,17 @@
+// The ftp addresses and picture addresses of an information page.
+#include "tests/fuzz/fuzz_support.h"
+#include "web/links.h"
+
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString page = FuzzText(data, size);
+    const QString ftp = ExtractFtpLinks(page);
+    const QString pictures = ExtractImageUrls(page);
+    // Each address is followed by a grave accent, so a non-empty result ends with one.
+    if ((!ftp.isEmpty() && !ftp.endsWith(u'`')) || (!pictures.isEmpty() && !pictures.endsWith(u'`')))
+        std::abort();
+    return 0;
+}
