@@ -42,12 +42,17 @@ QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
                          EscapeHtml(movie.Genres), path, overview, EscapeHtml(movie.Notes), EscapeHtml(movie.watched)});
 }
 
+// The browser's parser reads a raw carriage return as a line feed; as a reference it stays itself.
+QString FormValue(const QString& text) {
+    return EscapeHtml(text).replace(u'\r', u"&#13;"_s);
+}
+
 QString EditFormPage(const MovieRecord& movie) {
     // Form values are escaped so that the form hands back exactly what is stored.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
     const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
     return FillTemplate(format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName),
-                                 EscapeHtml(movie.FilePath), EscapeHtml(movie.Title), EscapeHtml(movie.OriginalTitle),
+                                 FormValue(movie.FilePath), EscapeHtml(movie.Title), EscapeHtml(movie.OriginalTitle),
                                  path, EscapeHtml(movie.CountryOfOrigin), EscapeHtml(movie.ProductionYear),
                                  EscapeHtml(movie.Rating), EscapeHtml(movie.Genres), EscapeHtml(movie.watched),
                                  EscapeHtml(movie.Overview), EscapeHtml(movie.Notes), PictureList(movie)});

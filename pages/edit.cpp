@@ -17,20 +17,31 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
     MovieRecord edited;
     {
         std::lock_guard lock(library.RecordsMutex);
-        auto found = std::find_if(library.Movies.begin(), library.Movies.end(),
-                                  [&](const MovieRecord& m) { return m.FilePath == parts[0]; });
+        const auto find = [&](const QString& path) {
+            return std::find_if(library.Movies.begin(), library.Movies.end(),
+                                [&](const MovieRecord& m) { return m.FilePath == path; });
+        };
+        // The form turns a grave accent typed into a field into an apostrophe, but a path may hold
+        // them: the form's path is everything before the last nine fields. Otherwise the first part
+        // is the path and parts after the tenth are ignored.
+        qsizetype field = parts.size() - 9;
+        auto found = find(parts.first(field).join(u'`'));
+        if (found == library.Movies.end()) {
+            field = 1;
+            found = find(parts[0]);
+        }
         if (found == library.Movies.end())
             return {};
         record = &*found;
-        record->Title = parts[1];
-        record->OriginalTitle = parts[2];
-        record->CountryOfOrigin = parts[3];
-        record->ProductionYear = parts[4];
-        record->Rating = parts[5];
-        record->Genres = parts[6];
-        record->watched = parts[7];
-        record->Overview = parts[8];
-        record->Notes = parts[9];
+        record->Title = parts[field];
+        record->OriginalTitle = parts[field + 1];
+        record->CountryOfOrigin = parts[field + 2];
+        record->ProductionYear = parts[field + 3];
+        record->Rating = parts[field + 4];
+        record->Genres = parts[field + 5];
+        record->watched = parts[field + 6];
+        record->Overview = parts[field + 7];
+        record->Notes = parts[field + 8];
         edited = *record;
     }
     // The file is written from a copy, without the lock; the new search key goes back under it.

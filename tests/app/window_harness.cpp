@@ -39,7 +39,8 @@ void WriteFakeXdgOpen(const QString& bin) {
     const QString script = bin + u"/xdg-open"_s;
     QFile file(script);
     file.open(QIODevice::WriteOnly);
-    file.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + ShellLogPath().toUtf8() + "\"\n");
+    // Each path ends with a NUL byte: a file name may hold line feeds.
+    file.write("#!/bin/sh\nprintf '%s\\0' \"$1\" >> \"" + ShellLogPath().toUtf8() + "\"\n");
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -104,9 +105,9 @@ QStringList ShellLog() {
     QFile file(ShellLogPath());
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    lines.removeLast(); // after the last line feed
-    return lines;
+    QStringList paths = QString::fromUtf8(file.readAll()).split(QChar(0));
+    paths.removeLast(); // after the last separator
+    return paths;
 }
 
 void ClearShellLog() {

@@ -110,3 +110,26 @@ TEST(EditMovieInfo, AnUnknownPathChangesNothing) {
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"detail.html"_s)));
     EXPECT_TRUE(EditMovieInfo(library, QString()).isEmpty());
 }
+
+TEST(EditMovieInfo, APathWithGraveAccentsIsFoundBeforeTheNineFields) {
+    TempFolder folder;
+    MovieLibrary library;
+    // One path is the other's up to a grave accent: each form must reach its own movie.
+    library.Movies = {Movie(folder, u"a"_s), Movie(folder, u"a`b`.mkv"_s)};
+    const QString plain = library.Movies[0].FilePath;
+    const QString grave = library.Movies[1].FilePath;
+
+    const QStringList fields{u"t"_s, u"o"_s, u"c"_s, u"y"_s, u"r"_s, u"g"_s, u"w"_s, u"ov"_s, QString()};
+    ASSERT_FALSE(EditMovieInfo(library, Argument(QStringList{grave} + fields) + u'`').isEmpty());
+    EXPECT_EQ(library.Movies[1].Title, u"t"_s);
+    EXPECT_EQ(library.Movies[1].Overview, u"ov"_s);
+    EXPECT_EQ(library.Movies[0].Title, u"old title"_s);
+
+    // Fields that spell the rest of the longer path still belong to the shorter one.
+    const QStringList spelled{u"b"_s, u".mkv"_s, u"c"_s, u"y"_s, u"r"_s, u"g"_s, u"w"_s, u"new"_s, u"n"_s};
+    ASSERT_FALSE(EditMovieInfo(library, Argument(QStringList{plain} + spelled) + u'`').isEmpty());
+    EXPECT_EQ(library.Movies[0].Title, u"b"_s);
+    EXPECT_EQ(library.Movies[0].OriginalTitle, u".mkv"_s);
+    EXPECT_EQ(library.Movies[0].Notes, u"n"_s);
+    EXPECT_EQ(library.Movies[1].Overview, u"ov"_s);
+}
