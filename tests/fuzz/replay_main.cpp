@@ -17,9 +17,9 @@ int main(int argc, char** argv) {
         if (info.isDir()) {
             QDirIterator it(path, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             while (it.hasNext())
-                files << it.next();
+                files << QFileInfo(it.next()).absoluteFilePath();
         } else if (info.isFile()) {
-            files << path;
+            files << info.absoluteFilePath(); // the targets change the current directory
         } else {
             std::fprintf(stderr, "no such input: %s\n", argv[i]);
             return 2;
