@@ -29,7 +29,7 @@ namespace {
 int KillRounds() {
     bool ok = false;
     const int rounds = qEnvironmentVariableIntValue("REELBOARD_KILL_ROUNDS", &ok);
-    return ok && rounds > 0 ? rounds : 300;
+    return ok && rounds > 0 ? rounds : 250;
 }
 
 // Starts the loop with fork and exec, so that the child is a fresh process and not a copy of this
@@ -172,10 +172,13 @@ TEST(CrashSafety, FilesAreOldOrNewAfterEveryKill) {
         }
     }
 
-    // Each kill can cut at most one write; what it leaves must not grow with the number of kills
-    // beyond that, must not be read as a metadata file, and must not make a movie.
+    // The writer keeps its data in an unnamed file and names it only for the instant before the
+    // rename, so a kill rarely leaves anything (about one kill in 300 here). A writer that left its
+    // temporary behind whenever it was cut would leave one for most kills. What is left must not be
+    // read as a metadata file, nor make a movie. It is not cleaned up: beside the user's videos its
+    // name pattern (the target's name and six random characters) could also be a user's file.
     const QStringList leftovers = Leftovers(folder);
-    EXPECT_LE(leftovers.size(), kills) << leftovers.join(u' ').toStdString();
+    EXPECT_LE(leftovers.size(), kills / 10 + 5) << leftovers.join(u' ').toStdString();
     MovieLibrary library;
     ScanFolder(library, folder.path());
     ASSERT_EQ(library.Movies.size(), size_t(RewriteMovieCount));
