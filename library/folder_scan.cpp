@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QSet>
 #include <dirent.h>
+#include <set>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -22,7 +23,9 @@ namespace {
 // ".mp" occurs in ".mpg".
 const QString VideoExtensions = u"rmvb`.avi`.mkv`.wmv`.mpg`.3gp`.mp4`.mp5`.mov`mpeg`.rm"_s;
 
-// Folders on the current recursion path, so that a symbolic link back up the tree is not followed.
+// Folders already entered by one scan, so that a symbolic link back up the tree is not followed, nor
+// a folder that links have made reachable along many paths scanned once per path: a few dozen links
+// on a share could otherwise turn one video into millions of records.
 using FolderIdentity = std::pair<dev_t, ino_t>;
 
 QString ExpandHome(const QString& line) {
@@ -117,13 +120,6 @@ qint64 FileSize(int dirFd, const QString& name) {
     return fstatat(dirFd, QFile::encodeName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
 }
 
-bool OnPath(const std::vector<FolderIdentity>& path, FolderIdentity id) {
-    for (const FolderIdentity& entered : path)
-        if (entered == id)
-            return true;
-    return false;
-}
-
 // The whole listing in file-system order, and the names of the metadata files in it.
 std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
     std::vector<Entry> entries;
@@ -140,7 +136,7 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
 
 // `folder` is the string as received (the summary's Path and the records' Folder); `listed` is the
 // cleaned path that is actually listed.
-void ScanTree(MovieLibrary& library, const QString& folder, const QString& listed, std::vector<FolderIdentity>& path) {
+void ScanTree(MovieLibrary& library, const QString& folder, const QString& listed, std::set<FolderIdentity>& entered) {
     // A window closed during a long scan must not wait for it: the partial library is dropped.
     if (library.StopRequested)
         return;
@@ -153,15 +149,9 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
     }
     const int fd = dirfd(dir);
     struct stat self {};
-    if (fstat(fd, &self) == 0) {
-        const FolderIdentity id{self.st_dev, self.st_ino};
-        if (OnPath(path, id)) {
-            closedir(dir); // a link back up the tree: never entered again
-            return;
-        }
-        path.push_back(id);
-    } else {
-        path.push_back({0, 0});
+    if (fstat(fd, &self) == 0 && !entered.insert({self.st_dev, self.st_ino}).second) {
+        closedir(dir); // reached again through a link: never entered twice
+        return;
     }
 
     QSet<QString> metadataNames;
@@ -180,7 +170,7 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
             ++summary.SubfolderCount;
             const QString fullPath = prefix + entry.Name;
             if (!IsSkippedFolder(fullPath))
-                ScanTree(library, fullPath, fullPath, path);
+                ScanTree(library, fullPath, fullPath, entered);
             continue;
         }
         const bool longName = entry.Name.size() >= 4;
@@ -200,7 +190,6 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
         }
     }
     closedir(dir);
-    path.pop_back();
     library.Folders.push_back(summary);
 }
 
@@ -229,8 +218,8 @@ void ScanFolder(MovieLibrary& library, const QString& folder) {
     listed = listed.trimmed();
     if (listed.isEmpty())
         return;
-    std::vector<FolderIdentity> path;
-    ScanTree(library, folder, listed, path);
+    std::set<FolderIdentity> entered;
+    ScanTree(library, folder, listed, entered);
 }
 
 bool IsVideoFile(const QString& path) {

@@ -253,6 +253,28 @@ TEST(UnreachableShares, SymbolicLinkLoopsAreNotFollowedRound) {
     EXPECT_EQ(temp.read(u"dirs.txt"_s), Utf16Le(temp.file(u"films"_s) + u"\r\n"_s));
 }
 
+TEST(UnreachableShares, LinksThatMultiplyPathsScanEachFolderOnce) {
+    TempFolder temp;
+    // Each level links twice to the next: 2^Levels paths lead to the last folder's video.
+    constexpr int Levels = 18;
+    for (int level = 0; level < Levels; ++level) {
+        temp.mkdir(u"l%1"_s.arg(level));
+        for (const char* name : {"p", "q"})
+            ASSERT_EQ(
+                symlink(QFile::encodeName(u"../l%1"_s.arg(level + 1)).constData(),
+                        QFile::encodeName(temp.file(u"l%1/%2"_s.arg(level).arg(QLatin1StringView(name)))).constData()),
+                0);
+    }
+    temp.sparse(u"l%1/Heat.1995.avi"_s.arg(Levels), VideoSize);
+
+    MovieLibrary library;
+    ScanFolder(library, temp.file(u"l0"_s));
+    ASSERT_EQ(library.Movies.size(), 1u);
+    EXPECT_TRUE(library.Movies[0].FilePath.endsWith(u"/p/Heat.1995.avi"_s) ||
+                library.Movies[0].FilePath.endsWith(u"/q/Heat.1995.avi"_s));
+    EXPECT_EQ(library.Folders.size(), size_t(Levels + 1));
+}
+
 TEST(UnreachableShares, AFolderOfAHundredThousandEntries) {
     TempFolder temp;
     temp.mkdir(u"huge"_s);
