@@ -52,10 +52,10 @@ QString EditFormPage(const MovieRecord& movie) {
     const QString path = EscapeScriptInAttribute(movie.FilePath);
     const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
     return FillTemplate(format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName),
-                                 FormValue(movie.FilePath), EscapeHtml(movie.Title), EscapeHtml(movie.OriginalTitle),
-                                 path, EscapeHtml(movie.CountryOfOrigin), EscapeHtml(movie.ProductionYear),
-                                 EscapeHtml(movie.Rating), EscapeHtml(movie.Genres), EscapeHtml(movie.watched),
-                                 EscapeHtml(movie.Overview), EscapeHtml(movie.Notes), PictureList(movie)});
+                                 FormValue(movie.FilePath), FormValue(movie.Title), FormValue(movie.OriginalTitle),
+                                 path, FormValue(movie.CountryOfOrigin), FormValue(movie.ProductionYear),
+                                 FormValue(movie.Rating), FormValue(movie.Genres), FormValue(movie.watched),
+                                 FormValue(movie.Overview), FormValue(movie.Notes), PictureList(movie)});
 }
 
 bool IsThumbnail(const QString& path) {

@@ -52,8 +52,9 @@ std::vector<Hostile> HostileMovies() {
          u"%s"_s, u"50% off %s%s%s"_s, u"#"_s, QString()},
         {u"line\nfeed/Line\nFeed.mkv"_s, u"two\nlines"_s, QString(), QString(), u"2020"_s, QString(), QString(),
          u"\n\nstarts with line feeds"_s, u"tabs\tand\nfeeds\n"_s, QString()},
+        // Carriage returns, as another program may write them: an untouched field keeps them when saved.
         {u"carriage\rreturn/Carriage\rReturn\r\n.mkv"_s, u"CR"_s, QString(), QString(), QString(), QString(), QString(),
-         u"The path holds carriage returns."_s, QString(), QString()},
+         u"The path holds\r\ncarriage\rreturns.\r\n"_s, u"\r\n"_s, QString()},
         {u"rtl \u202E\u200F/\u202Egnp.exe\u202C.mkv"_s, u"\u200F\u202Eevil\u202C title"_s, u"\u200Eleft"_s, QString(),
          QString(), QString(), QString(), u"\u202Ereversed"_s, QString(), QString()},
         {u"grave `tick`/A `Grave` Movie.mkv"_s, u"Grave"_s, QString(), QString(), u"1980"_s, QString(), QString(),
@@ -65,18 +66,23 @@ std::vector<Hostile> HostileMovies() {
     };
 }
 
-// The text of the overview paragraph with its line breaks, without the retry link.
+// The HTML parser reads a carriage return (alone or before a line feed) as a line feed.
+QString AsParsed(QString text) {
+    return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+}
+
+// The text of the overview paragraph without the retry link, each line break shown as U+2424.
 const QString OverviewText = uR"JS((function () {
   var text = "";
   document.getElementById("overview").childNodes.forEach(function (n) {
-    if (n.nodeName === "BR") text += "\n"; else if (n.nodeName !== "A") text += n.textContent;
+    if (n.nodeName === "BR") text += "\u2424"; else if (n.nodeName !== "A") text += n.textContent;
   });
   return text;
 })())JS"_s;
 
-// The HTML parser reads a carriage return (alone or before a line feed) as a line feed.
-QString AsParsed(QString text) {
-    return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+// What OverviewText reads for a stored overview: every line feed is a line break.
+QString OverviewShown(const QString& overview) {
+    return AsParsed(QString(overview).replace(u'\n', QChar(0x2424)));
 }
 
 class HostileNames : public ::testing::Test {
@@ -216,7 +222,7 @@ TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
                     " return td.textContent; }).join('|')"_s)
                 .toString(),
             AsParsed(QStringList{movie.CountryOfOrigin, movie.ProductionYear, movie.Rating, movie.Genres}.join(u'|')));
-        EXPECT_EQ(harness.js(OverviewText).toString(), AsParsed(movie.Overview));
+        EXPECT_EQ(harness.js(OverviewText).toString(), OverviewShown(movie.Overview));
         EXPECT_EQ(Text(u"#notes"_s), AsParsed(movie.Notes));
         EXPECT_EQ(Text(u"#watched"_s), AsParsed(movie.watched));
 
@@ -280,7 +286,7 @@ TEST_F(HostileNames, ValuesTypedIntoTheEditFormAreStoredAsTyped) {
     EXPECT_EQ(saved.Overview, overview);
     EXPECT_EQ(saved.Genres, u"with 'grave' accents"_s); // the separator cannot be stored inside a field
     EXPECT_EQ(Text(u"h2.title"_s), title);
-    EXPECT_EQ(harness.js(OverviewText).toString(), overview);
+    EXPECT_EQ(harness.js(OverviewText).toString(), OverviewShown(overview));
 }
 
 TEST_F(HostileNames, TheFilterPageShowsTheSearchTextAndFindsHostileNames) {
