@@ -37,6 +37,9 @@ struct MovieLibrary {
     // join the ones that have ended and detach the rest.
     std::array<std::atomic<bool>, WorkerCount + 1> ThreadDone{};
     std::mutex QueueMutex; // exists from construction, so an early retry request is safe
+    // Guards BuildThread and WorkerThreads: the build thread starts the workers while the window's
+    // stop sequence may be looking at the same slots.
+    std::mutex ThreadsMutex;
     QString UpdateNotice;  // guarded by RecordsMutex
     LibraryHost Host;      // stands for the view and the main frame
     QString WallPagePath;  // guarded by RecordsMutex

@@ -44,11 +44,12 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
         record->Notes = parts[field + 8];
         edited = *record;
     }
-    // The file is written from a copy, without the lock; the new search key goes back under it.
+    // The file is written from a copy, without the lock. A lookup may have replaced the record
+    // meanwhile, so the key is made from what the record holds now, not copied from the edit.
     WriteMovieXml(edited);
     {
         std::lock_guard lock(library.RecordsMutex);
-        record->SearchKey = edited.SearchKey;
+        record->SearchKey = SearchKeyOf(*record);
     }
     return BuildDetailPage(library, edited, QString(), DetailView);
 }

@@ -6,7 +6,8 @@
 #include <memory>
 
 // Starts the build thread (slot 0) or a download worker (slots 1 to 10). The thread holds its own
-// reference to the library, so a thread still running at close keeps the library alive.
+// reference to the library, so a thread still running at close keeps the library alive. Starts nothing
+// once a stop has been requested.
 void StartLibraryThread(const std::shared_ptr<MovieLibrary>& library, int slot,
                         std::function<void(std::shared_ptr<MovieLibrary>)> body);
 
