@@ -132,9 +132,11 @@ bool CReelboardApp::InitInstance() {
 
 int CReelboardApp::Run() {
     const int code = QApplication::exec();
-    const std::weak_ptr<MovieLibrary> library = frame_->View()->Library();
+    // No thread may outlive the view that owns the library: the ones the stop sequence had to leave
+    // running get a moment to reach their next stop check.
+    const long running = WaitForLibraryThreads(frame_->View()->Library(), 250);
     frame_.reset(); // the window (and the browser) go before the application object
-    if (const long running = WaitForLibraryThreads(library, 250)) {
+    if (running) {
         std::fprintf(stderr, "reelboard: threads still running at exit (%ld references to the library)\n", running);
         // Such a thread could still reach the static objects that a normal exit destroys.
         std::fflush(nullptr);

@@ -48,9 +48,9 @@ void CloseOnTerminationSignals(QWidget* window) {
         ::sigaction(signal, &action, nullptr);
 }
 
-long WaitForLibraryThreads(const std::weak_ptr<MovieLibrary>& library, int waitMs) {
+long WaitForLibraryThreads(const std::shared_ptr<MovieLibrary>& library, int waitMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    while (!library.expired() && std::chrono::steady_clock::now() < deadline)
+    while (library.use_count() > 1 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return library.use_count();
+    return library.use_count() - 1;
 }

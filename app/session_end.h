@@ -11,7 +11,7 @@ struct MovieLibrary;
 // Call once, after the application object exists.
 void CloseOnTerminationSignals(QWidget* window);
 
-// The last step once the window is gone: threads that the stop sequence had to leave running still
-// hold the library until their next stop check. Waits up to `waitMs` for them; returns how many are
-// still running then.
-long WaitForLibraryThreads(const std::weak_ptr<MovieLibrary>& library, int waitMs);
+// The last step once the window has closed: threads that the stop sequence had to leave running still
+// hold the library until their next stop check. Waits up to `waitMs` until `library` is its only
+// holder; returns how many other references remain then (0 when every thread has ended).
+long WaitForLibraryThreads(const std::shared_ptr<MovieLibrary>& library, int waitMs);
