@@ -54,7 +54,7 @@ void ScanNetworkLine(MovieLibrary& library, const QString& line) {
     }
     const std::optional<ShareAddress> share = ParseShareAddress(path);
     if (share && line.indexOf(u'\t') > 0)
-        ConnectShare(*share, user, password);
+        ConnectShare(*share, user, password, &library.StopRequested);
     const QString local = share ? LocalSharePath(*share) : QString();
     if (local.isEmpty()) {
         FolderSummary summary;

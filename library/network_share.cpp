@@ -12,6 +12,7 @@ namespace {
 
 // Long enough for a slow server; short enough that a hung mount does not stall the scan for good.
 constexpr int GioMountTimeoutMs = 60000;
+constexpr int GioMountStepMs = 100;
 
 QString JoinRest(const QString& base, const ShareAddress& share) {
     if (base.isEmpty() || share.Rest.isEmpty())
@@ -117,7 +118,8 @@ QString LocalSharePath(const ShareAddress& share) {
     return JoinRest(base, share);
 }
 
-void ConnectShare(const ShareAddress& share, const QString& user, const QString& password) {
+void ConnectShare(const ShareAddress& share, const QString& user, const QString& password,
+                  const std::atomic<bool>* stop) {
     QString name = user;
     QString domain;
     if (const qsizetype backslash = user.indexOf(u'\\'); backslash > 0) {
@@ -135,7 +137,11 @@ void ConnectShare(const ShareAddress& share, const QString& user, const QString&
     // asking again.
     gio.write((name + u'\n' + domain + u'\n' + password + u'\n').toUtf8());
     gio.closeWriteChannel();
-    if (!gio.waitForFinished(GioMountTimeoutMs)) {
+    // In short steps, so that a close during a slow mount does not wait for it.
+    for (int waited = 0; gio.state() != QProcess::NotRunning && waited < GioMountTimeoutMs && !(stop && *stop);
+         waited += GioMountStepMs)
+        gio.waitForFinished(GioMountStepMs);
+    if (gio.state() != QProcess::NotRunning) {
         gio.kill();
         gio.waitForFinished();
     }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <optional>
 
 // A folder-list line that names an SMB share: "//nas/video/films" or "\\nas\video\films".
@@ -34,5 +35,6 @@ QString LocalSharePath(const ShareAddress& share);
 // Mounts the share with `gio mount`, answering its prompts for user, domain and password on its
 // standard input, so that the password never shows in a process listing. A user name of the form
 // "DOMAIN\user" gives the domain. The outcome is not reported: a failed mount shows only as a share
-// without a local folder.
-void ConnectShare(const ShareAddress& share, const QString& user, const QString& password);
+// without a local folder. A slow mount is given up when `stop` is set (the window is closing).
+void ConnectShare(const ShareAddress& share, const QString& user, const QString& password,
+                  const std::atomic<bool>* stop = nullptr);

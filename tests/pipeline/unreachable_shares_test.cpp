@@ -15,10 +15,13 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <chrono>
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -222,6 +225,36 @@ TEST(UnreachableShares, ASlowShareIsWaitedForNotTakenForOffline) {
     for (int i = 0; i < Folders; ++i)
         EXPECT_TRUE(wall.contains(QByteArray("Film").append(QByteArray::number(i)))) << i;
     EXPECT_TRUE(wall.contains("Heat"));
+}
+
+TEST(UnreachableShares, AStopEndsASlowShareMountAtOnce) {
+    TempFolder temp;
+    // A mount that would take half a minute; the fake records the pid it runs as.
+    temp.write(u"fake/gio"_s, "#!/bin/sh\ncat >/dev/null\necho $$ > \"$(dirname \"$0\")/pid\"\nexec sleep 30\n");
+    chmod(QFile::encodeName(temp.file(u"fake/gio"_s)).constData(), 0755);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(temp.file(u"fake"_s)) + ':' + path);
+
+    MovieLibrary library;
+    // The window closes once the mount is under way.
+    std::thread closer([&library, &temp] {
+        for (int i = 0; i < 1000 && !QFile::exists(temp.file(u"fake/pid"_s)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        RequestStop(library);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    ScanListedFolder(library, u"//nas/slow\tuser\tsecret"_s);
+    const qint64 ms = clock.elapsed();
+    closer.join();
+    qputenv("PATH", path);
+    // Well under the mount's 30 s: the window closing must not wait for it (generous for loaded CI).
+    EXPECT_LT(ms, 5000);
+    const pid_t gio = temp.read(u"fake/pid"_s).trimmed().toInt();
+    ASSERT_GT(gio, 0);
+    EXPECT_NE(kill(gio, 0), 0) << "the mount was left running";
+    ASSERT_EQ(library.Folders.size(), 1u);
+    EXPECT_EQ(library.Folders[0].Path, u"//nas/slow"_s);
 }
 
 TEST(UnreachableShares, SymbolicLinkLoopsAreNotFollowedRound) {
