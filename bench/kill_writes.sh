@@ -12,5 +12,10 @@ if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 fi
 ninja -C "$build" test_library rewrite_loop >/dev/null
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+status=0
 QT_QPA_PLATFORM=offscreen REELBOARD_KILL_ROUNDS=$rounds \
-    "$build/tests/test_library" --gtest_filter='CrashSafety.*' | grep -E '^\[ (crash|  PASSED|  FAILED|       OK)'
+    "$build/tests/test_library" --gtest_filter='CrashSafety.*' >"$log" 2>&1 || status=$?
+if [ $status -eq 0 ]; then grep -E '^\[ +(crash|PASSED|OK) ' "$log"; else cat "$log"; fi
+exit $status

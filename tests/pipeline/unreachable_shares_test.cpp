@@ -1,4 +1,4 @@
-// Listed folders that are gone, unreadable, looping or huge: the headless run still finishes, every
+// Listed folders that are gone, unreadable, slow, looping or huge: the headless run still finishes, every
 // metadata file keeps its bytes, and "dirs.txt" stays as the user wrote it (only stage 2 may replace
 // it, and then the user's bytes are kept in "dirs.txt.bak").
 
