@@ -3,6 +3,7 @@
 #include "app/main_frame.h"
 #include "app/process_memory.h"
 #include "app/session_end.h"
+#include "app/temp_files.h"
 #include "app/wall_view.h"
 
 #include <QApplication>
@@ -135,6 +136,8 @@ int CReelboardApp::Run() {
     // No thread may outlive the view that owns the library: the ones the stop sequence had to leave
     // running get a moment to reach their next stop check.
     const long running = WaitForLibraryThreads(frame_->View()->Library(), 250);
+    // The close deleted the temporaries at once; a thread that ended since may have left one.
+    DeleteOwnTempFiles(QDir::currentPath());
     frame_.reset(); // the window (and the browser) go before the application object
     if (running) {
         std::fprintf(stderr, "reelboard: threads still running at exit (%ld references to the library)\n", running);
