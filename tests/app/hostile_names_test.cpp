@@ -7,11 +7,14 @@
 #include "tests/support/qt_printers.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QThread>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -84,6 +87,16 @@ const QString OverviewText = uR"JS((function () {
 QString OverviewShown(const QString& overview) {
     return AsParsed(QString(overview).replace(u'\n', QChar(0x2424)));
 }
+
+// Stands in for the desktop's file manager on the test's session bus.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+};
 
 class HostileNames : public ::testing::Test {
 protected:
@@ -203,6 +216,14 @@ TEST_F(HostileNames, TheWallShowsEveryValueAndPlaysTheExactFile) {
 }
 
 TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
+    FakeFileManager fileManager;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.registerObject(u"/org/freedesktop/FileManager1"_s, &fileManager, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerService(u"org.freedesktop.FileManager1"_s));
+    const auto unregister = qScopeGuard([&] {
+        bus.unregisterService(u"org.freedesktop.FileManager1"_s);
+        bus.unregisterObject(u"/org/freedesktop/FileManager1"_s);
+    });
     for (const Hostile& wanted : movies) {
         const MovieRecord movie = Record(wanted.relative);
         SCOPED_TRACE(movie.FilePath.toStdString());
@@ -227,8 +248,12 @@ TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
         EXPECT_EQ(Text(u"#watched"_s), AsParsed(movie.watched));
 
         ExpectShellGets(u"document.getElementById('play').click()"_s, movie.FilePath);
-        // Without a file manager on the bus, the folder itself is opened.
-        ExpectShellGets(u"document.getElementById('open-folder').click()"_s, QFileInfo(movie.FilePath).absolutePath());
+        // The file manager is asked to show the file itself, by an address that names it exactly.
+        fileManager.shown.clear();
+        harness.click(u"#open-folder"_s);
+        EXPECT_TRUE(WaitUntil([&] { return fileManager.shown.size() == 1; }));
+        for (const QString& uri : fileManager.shown)
+            EXPECT_EQ(QUrl(uri).toLocalFile(), movie.FilePath) << uri.toStdString();
 
         ASSERT_TRUE(harness.actAndWaitForPage([&] { harness.click(u"#edit"_s); }, u"detail.html"_s));
         ASSERT_TRUE(harness.js(u"!!document.getElementById('edit-form')"_s).toBool());
@@ -316,3 +341,5 @@ TEST_F(HostileNames, TheFilterPageShowsTheSearchTextAndFindsHostileNames) {
     ExpectShellGets(u"document.querySelector('main .d a.s').click()"_s, Record(movies[6].relative).FilePath);
     ExpectNothingRan(u"filter page after the clicks"_s);
 }
+
+#include "hostile_names_test.moc"
