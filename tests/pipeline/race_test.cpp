@@ -277,6 +277,15 @@ TEST_F(PipelineRace, WindowStepsDuringLookupsAndDownloadsSeeWholeVersions) {
     WindowHost host;
     host.Attach(*library);
     StartLibraryThread(library, 0, [](std::shared_ptr<MovieLibrary> shared) { BuildLibraryThread(shared); });
+    // However the test ends, the pipeline is stopped before `host`, which it calls, goes away.
+    const struct StopAtExit {
+        std::shared_ptr<MovieLibrary> library;
+        ~StopAtExit() {
+            StopLibraryThreads(library, 5000);
+            for (int wait = 0; wait < 10000 && !library->ThreadDone[0]; ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    } stopAtExit{library};
     ASSERT_TRUE(host.WaitReady(std::chrono::seconds(60)));
 
     std::mt19937 random(7);
