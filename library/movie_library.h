@@ -40,14 +40,17 @@ struct MovieLibrary {
     // Guards BuildThread and WorkerThreads: the build thread starts the workers while the window's
     // stop sequence may be looking at the same slots.
     std::mutex ThreadsMutex;
-    QString UpdateNotice;  // guarded by RecordsMutex
-    LibraryHost Host;      // stands for the view and the main frame
-    QString WallPagePath;  // guarded by RecordsMutex
+    QString UpdateNotice; // guarded by RecordsMutex
+    LibraryHost Host;     // stands for the view and the main frame
+    QString WallPagePath; // guarded by RecordsMutex
 
     // Once the library is ready, the build thread and the window both touch records of Movies.
     // Lookups work on a copy and store the result under this lock; page builders and edits hold it too.
     // Never held during a download, never taken while QueueMutex is held.
     std::mutex RecordsMutex;
+    // Taken before RecordsMutex by whoever stores a record together with its metadata file (an edit,
+    // a lookup's result), so the file and the record end up holding the same version.
+    std::mutex MetadataMutex;
     // Serialises the writers of "detail.html" (the window and the retry service).
     std::mutex DetailPageMutex;
 

@@ -26,6 +26,8 @@ struct MovieRecord {
     QString Overview;
     QString Notes;
     QString watched;
+
+    bool operator==(const MovieRecord&) const = default;
 };
 
 // One scanned folder; summaries of subfolders precede their parent's.

@@ -15,6 +15,9 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
 
     MovieRecord* record = nullptr;
     MovieRecord edited;
+    // Held until the file is written, so a lookup's result cannot be stored between the record and
+    // its file.
+    std::unique_lock files(library.MetadataMutex);
     {
         std::lock_guard lock(library.RecordsMutex);
         const auto find = [&](const QString& path) {
@@ -44,12 +47,13 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
         record->Notes = parts[field + 8];
         edited = *record;
     }
-    // The file is written from a copy, without the lock. A lookup may have replaced the record
-    // meanwhile, so the key is made from what the record holds now, not copied from the edit.
+    // The file is written from a copy, without the records lock; the key is made from what the
+    // record holds, so it always matches its values.
     WriteMovieXml(edited);
     {
         std::lock_guard lock(library.RecordsMutex);
         record->SearchKey = SearchKeyOf(*record);
     }
+    files.unlock();
     return BuildDetailPage(library, edited, QString(), DetailView);
 }

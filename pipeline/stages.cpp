@@ -1,5 +1,6 @@
 #include "pipeline/stages.h"
 
+#include "library/movie_xml.h"
 #include "pages/detail_page.h"
 #include "pages/wall_page.h"
 #include "pipeline/download_workers.h"
@@ -33,10 +34,17 @@ MovieRecord CopyRecord(MovieLibrary& library, const MovieRecord& record) {
     return record;
 }
 
-// The lookup runs on a copy with no lock held (it downloads); its result replaces the record, as the
-// lookup has just written the same values to the metadata file.
+// The lookup runs on a copy with no lock held (it downloads); its result replaces the record.
 void LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
+    const MovieRecord before = copy;
     FetchMovieInfo(copy, &library.StopRequested);
+    // A lookup cut short by a stop found nothing; storing the old copy would undo an edit saved meanwhile.
+    if (copy == before)
+        return;
+    // An edit saved during the lookup may have written the metadata file after the lookup did: the
+    // result is written once more and stored in one step, so file and record hold the same version.
+    std::lock_guard files(library.MetadataMutex);
+    WriteMovieXml(copy);
     std::lock_guard lock(library.RecordsMutex);
     record = copy;
 }

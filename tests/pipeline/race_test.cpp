@@ -13,12 +13,15 @@
 #include "pages/related_items.h"
 #include "pages/wall_page.h"
 #include "pipeline/build_thread.h"
+#include "pipeline/stages.h"
 #include "pipeline/thread_control.h"
 #include "tests/support/http_server.h"
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/temp_folder.h"
+#include "web/retrieval.h"
+#include "web/search.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -95,6 +98,11 @@ QString RecordProblem(const MovieRecord& record, int movie, bool checkSearchKey)
     if (checkSearchKey && record.SearchKey != SearchKeyOf(record))
         return u"search key of another version: "_s + record.SearchKey.left(200);
     return {};
+}
+
+// Which version a record is: its tag, and whether the lookup's fields are there.
+std::pair<QString, bool> Version(const MovieRecord& record) {
+    return {Describe(TagsIn(record.Notes + record.Rating)), record.Overview.contains(u"webstory"_s)};
 }
 
 // A detail page or an edit form shows one movie (the test's titles relate to no other).
@@ -378,7 +386,7 @@ TEST_F(PipelineRace, WindowStepsDuringLookupsAndDownloadsSeeWholeVersions) {
         EXPECT_TRUE(library->ThreadDone[slot]) << "thread " << slot << " still running";
 
     // Afterwards every record and every metadata file is one version, and the pipeline did its work.
-    int lookedUp = 0, withPoster = 0;
+    int lookedUp = 0, withPoster = 0, storedDiffers = 0;
     for (size_t n = 0; n < movies.size(); ++n) {
         const MovieRecord record = CopyOf(*library, movies[n].filePath);
         ASSERT_EQ(record.FilePath, movies[n].filePath) << "movie missing from the library";
@@ -387,6 +395,10 @@ TEST_F(PipelineRace, WindowStepsDuringLookupsAndDownloadsSeeWholeVersions) {
         stored.FilePath = movies[n].filePath;
         ReadMovieXml(stored);
         EXPECT_EQ(RecordProblem(stored, int(n), false), QString()) << stored.FilePath.toStdString();
+        // An edit saved while the same movie is looked up must not leave the lookup's result in memory
+        // and the edit in the file, or the other way round: the next start would show another movie.
+        if (Version(record) != Version(stored))
+            ++storedDiffers;
         if (InfoPageHits(server, record) > 0)
             ++lookedUp;
         if (QFileInfo::exists(movies[n].filePath + u".jpg"_s))
@@ -395,10 +407,13 @@ TEST_F(PipelineRace, WindowStepsDuringLookupsAndDownloadsSeeWholeVersions) {
     // A movie edited before its turn has information already and is neither looked up nor given a poster.
     EXPECT_GE(lookedUp, movieCount / 2);
     EXPECT_GE(withPoster, movieCount / 2);
+    EXPECT_EQ(storedDiffers, 0) << "metadata files holding another version than the record";
     EXPECT_GT(stepsDuringDownloads, 0);
     std::printf("%d movies, %d window steps (%d while the pipeline ran), %d edits of the movie being looked up, "
-                "%d pipeline pages checked; %d looked up, %d with a poster\n",
-                movieCount, steps, stepsDuringDownloads, editsDuringLookup, pagesChecked, lookedUp, withPoster);
+                "%d pipeline pages checked; %d looked up, %d with a poster; %d metadata files hold another "
+                "version than memory\n",
+                movieCount, steps, stepsDuringDownloads, editsDuringLookup, pagesChecked, lookedUp, withPoster,
+                storedDiffers);
 }
 
 // Closing while the build thread starts the workers: the stop sequence looks at the worker slots as
@@ -424,4 +439,39 @@ TEST(ThreadSlots, NoWorkerStartsOnceTheStopSequenceHasBegun) {
             EXPECT_FALSE(library->WorkerThreads[size_t(slot - 1)].joinable()) << "round " << round << ", slot " << slot;
         StopLibraryThreads(library, 1000);
     }
+}
+
+// A lookup cut short by closing found nothing: it must not put back the copy it started from over an
+// edit saved while it ran.
+TEST(LookupStore, AStoppedLookupKeepsAnEditSavedMeanwhile) {
+    TempFolder folder;
+    TestHttpServer server;
+    ProxyEnvironment proxy(server);
+    auto library = std::make_shared<MovieLibrary>();
+    MovieRecord movie;
+    movie.FilePath = folder.file(u"Heat.1995.mkv"_s);
+    movie.FileName = u"Heat.1995.mkv"_s;
+    movie.Folder = folder.path();
+    movie.FolderVideoCount = 20;
+    library->Movies.push_back(movie);
+    library->RetryQueue.push_back(&library->Movies[0]);
+    // The search results arrive slowly, so the lookup is still downloading when the edit is saved.
+    const QString search = SearchAddress(u"bing"_s, SearchTextFor(movie));
+    server.ServeSlowly(search, QByteArray(4000, ' '), 100, 100);
+
+    std::thread retry([&] { ServeOneRetry(*library); });
+    while (server.HitCount(search) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const QStringList form = {movie.FilePath, u"edited"_s, {}, {}, {}, {}, {}, {}, u"story"_s, u"note"_s};
+    ASSERT_FALSE(EditMovieInfo(*library, form.join(u'`')).isEmpty());
+    RequestStop(*library);
+    retry.join();
+
+    const MovieRecord stored = CopyOf(*library, movie.FilePath);
+    EXPECT_EQ(stored.Title, u"edited"_s);
+    EXPECT_EQ(stored.Overview, u"story"_s);
+    MovieRecord file;
+    file.FilePath = movie.FilePath;
+    ReadMovieXml(file);
+    EXPECT_EQ(file.Title, u"edited"_s);
 }
