@@ -10,9 +10,13 @@ TempFolder::TempFolder() : previous_(QDir::currentPath()) {
     QDir::setCurrent(dir_.path());
 }
 
-TempFolder::~TempFolder() { QDir::setCurrent(previous_); }
+TempFolder::~TempFolder() {
+    QDir::setCurrent(previous_);
+}
 
-QString TempFolder::file(const QString& relative) const { return dir_.path() + u'/' + relative; }
+QString TempFolder::file(const QString& relative) const {
+    return dir_.path() + u'/' + relative;
+}
 
 void TempFolder::write(const QString& relative, const QByteArray& bytes) const {
     const QString full = file(relative);
@@ -30,7 +34,9 @@ void TempFolder::sparse(const QString& relative, int64_t size) const {
     ASSERT_TRUE(f.resize(size));
 }
 
-void TempFolder::mkdir(const QString& relative) const { QDir().mkpath(file(relative)); }
+void TempFolder::mkdir(const QString& relative) const {
+    QDir().mkpath(file(relative));
+}
 
 QByteArray TempFolder::read(const QString& relative) const {
     QFile f(file(relative));
