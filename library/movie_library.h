@@ -23,6 +23,17 @@ struct LibraryHost {
 
 inline constexpr int WorkerCount = 10;
 
+// How far the background work has come: read by the window's progress pane and the headless summary
+// while the threads count, so every member is atomic.
+struct WorkCounts {
+    std::atomic<int> LookupsQueued{0}; // movies stage 5 will look up, set before the first lookup
+    std::atomic<int> LookupsDone{0};
+    std::atomic<int> LookupsFound{0}; // lookups that gave the movie information
+    std::atomic<int> PostersQueued{0};
+    std::atomic<int> PostersDone{0};
+    std::atomic<int> PostersStored{0};
+};
+
 // The collection and everything the background threads share with the window.
 // Owned through std::shared_ptr so that a thread still running at close keeps it alive.
 struct MovieLibrary {
@@ -43,6 +54,7 @@ struct MovieLibrary {
     QString UpdateNotice; // guarded by RecordsMutex
     LibraryHost Host;     // stands for the view and the main frame
     QString WallPagePath; // guarded by RecordsMutex
+    WorkCounts Counts;
 
     // Once the library is ready, the build thread and the window both touch records of Movies.
     // Lookups work on a copy and store the result under this lock; page builders and edits hold it too.

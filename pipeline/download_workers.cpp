@@ -42,7 +42,10 @@ int PosterWorkerThread(MovieLibrary& library) {
         if (!movie)
             break;
         ShowWorkerStatus(library, u"下载图片:"_s + movie->DisplayTitle);
-        DownloadPoster(*movie, &library.StopRequested);
+        const bool stored = DownloadPoster(*movie, &library.StopRequested);
+        ++library.Counts.PostersDone;
+        if (stored)
+            ++library.Counts.PostersStored;
         ShowWorkerStatus(library, u"下载图片成功:"_s + movie->DisplayTitle);
     }
     return 1;

@@ -62,7 +62,19 @@ bool NeedsLookup(const MovieRecord& movie) {
     return movie.Overview.isEmpty() || movie.Overview.contains(QStringView(SearchFailedText));
 }
 
+bool LookupFoundInformation(const MovieRecord& movie) {
+    return !movie.Overview.isEmpty() && !movie.Overview.startsWith(u"错误：");
+}
+
 bool RunLookupStage(MovieLibrary& library) {
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        int queued = 0;
+        for (const MovieRecord& record : library.Movies)
+            queued += NeedsLookup(record) ? 1 : 0;
+        library.Counts.LookupsQueued = queued;
+        library.Counts.PostersQueued = static_cast<int>(library.Movies.size());
+    }
     // Movies is never resized after collation, so its records stay where they are.
     for (MovieRecord& record : library.Movies) {
         // Also before the first movie: a stop may have come during the scan.
@@ -72,6 +84,9 @@ bool RunLookupStage(MovieLibrary& library) {
         if (NeedsLookup(copy)) {
             ShowStageStatus(library, u"下载信息:"_s + copy.DisplayTitle);
             LookUp(library, record, copy);
+            ++library.Counts.LookupsDone;
+            if (LookupFoundInformation(copy))
+                ++library.Counts.LookupsFound;
             ShowStageStatus(library, u"下载信息成功:"_s + copy.DisplayTitle);
             BuildWallPage(library);
             PostWallRefresh(library);

@@ -8,6 +8,9 @@
 // Overview texts that mean "look this movie up again at the next start".
 bool NeedsLookup(const MovieRecord& movie);
 
+// True when a finished lookup left the movie an overview that is not one of the error texts.
+bool LookupFoundInformation(const MovieRecord& movie);
+
 // Stage 5: looks up every movie without information, one at a time, rewriting the wall after each,
 // and queues a copy of every movie for the poster workers. False when a stop was requested: the
 // pipeline thread then ends at once.
