@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
+#include <algorithm>
 #include <dirent.h>
 #include <set>
 #include <sys/stat.h>
@@ -120,7 +121,15 @@ qint64 FileSize(int dirFd, const QString& name) {
     return fstatat(dirFd, QFile::encodeName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
 }
 
-// The whole listing in file-system order, and the names of the metadata files in it.
+// Letters compared without case first, then exactly: the order a listing has on the system the
+// collections come from, and the one a user expects of a wall.
+bool NameOrder(const Entry& a, const Entry& b) {
+    const int folded = QString::compare(a.Name, b.Name, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a.Name < b.Name;
+}
+
+// The whole listing in name order (the file system's own order is a hash order on Linux), and the
+// names of the metadata files in it.
 std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
     std::vector<Entry> entries;
     while (const dirent* entry = readdir(dir)) {
@@ -131,6 +140,7 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
         if (entries.back().Name.endsWith(u".xml"_s))
             metadataNames.insert(entries.back().Name);
     }
+    std::sort(entries.begin(), entries.end(), NameOrder);
     return entries;
 }
 
