@@ -2,6 +2,7 @@
 
 #include "library/lower_case.h"
 #include "library/movie_xml.h"
+#include "library/name_order.h"
 #include "library/network_share.h"
 #include "library/split_string.h"
 #include "library/title.h"
@@ -121,13 +122,6 @@ qint64 FileSize(int dirFd, const QString& name) {
     return fstatat(dirFd, QFile::encodeName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
 }
 
-// Letters compared without case first, then exactly: the order a listing has on the system the
-// collections come from, and the one a user expects of a wall.
-bool NameOrder(const Entry& a, const Entry& b) {
-    const int folded = QString::compare(a.Name, b.Name, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a.Name < b.Name;
-}
-
 // The whole listing in name order (the file system's own order is a hash order on Linux), and the
 // names of the metadata files in it.
 std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
@@ -140,7 +134,7 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
         if (entries.back().Name.endsWith(u".xml"_s))
             metadataNames.insert(entries.back().Name);
     }
-    std::sort(entries.begin(), entries.end(), NameOrder);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return NameLess(a.Name, b.Name); });
     return entries;
 }
 
