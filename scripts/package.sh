@@ -4,6 +4,11 @@
 # version, and lintian where it is installed. Usage: bash scripts/package.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/install-deps.sh"
+# The checkers of the installed files; lintian is used when it is there.
+if ! command -v desktop-file-validate >/dev/null || ! command -v appstreamcli >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends desktop-file-utils appstream
+fi
 build=$root/build/release
 start=$(date +%s)
 # Only what the package holds is built here, not the tests and benchmarks that "all" holds too.
