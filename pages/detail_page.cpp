@@ -33,7 +33,8 @@ QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
     // The path lands inside script strings of event attributes; every other value is page text.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
     const QString overview = EscapeHtml(movie.Overview).replace(u'\n', u"<br>"_s) + RetryLink(path);
-    const QString format =
+    // The built-in texts never change: decoded once.
+    static const QString format =
         DecodeText(DetailHeaderTemplate) + u"%s<div style='clear:both'></div>"_s + DecodeText(DetailBodyTemplate);
     return FillTemplate(format,
                         {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), relatedItems,
@@ -50,7 +51,7 @@ QString FormValue(const QString& text) {
 QString EditFormPage(const MovieRecord& movie) {
     // Form values are escaped so that the form hands back exactly what is stored.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
-    const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
+    static const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
     return FillTemplate(format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName),
                                  FormValue(movie.FilePath), FormValue(movie.Title), FormValue(movie.OriginalTitle),
                                  path, FormValue(movie.CountryOfOrigin), FormValue(movie.ProductionYear),
