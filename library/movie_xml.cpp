@@ -126,13 +126,10 @@ QByteArray MovieXmlBytes(const MovieRecord& record) {
         text += u'<' + element.Name + u'>' + record.*element.Field + u"</"_s + element.Name + u'>';
     text += u"</DVD></Collection>\n"_s;
 
-    QByteArray bytes;
-    bytes.reserve(2 + text.size() * 2);
-    bytes.append("\xFF\xFE", 2);
-    for (QChar c : std::as_const(text)) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
+    QByteArray bytes(2 + text.size() * 2, Qt::Uninitialized);
+    bytes[0] = '\xFF';
+    bytes[1] = '\xFE';
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data() + 2);
     return bytes;
 }
 

@@ -68,11 +68,11 @@ bool IsThumbnail(const QString& path) {
 QStringList DetailPictures(const MovieRecord& movie) {
     QStringList pictures;
     if (movie.FolderVideoCount <= 2 && movie.FolderImageCount > 0) {
-        // Name filters without QDir::CaseSensitive match any letter case.
-        QDirIterator any(movie.Folder, {u"*.jpg"_s}, QDir::Files);
+        // Any letter case, as a name filter would match (without building a pattern per call).
+        QDirIterator any(movie.Folder, QDir::Files);
         while (any.hasNext()) {
             const QString path = any.next();
-            if (!IsThumbnail(path))
+            if (any.fileName().endsWith(u".jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(path))
                 pictures << path;
         }
         return pictures;
