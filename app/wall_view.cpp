@@ -42,7 +42,10 @@ void CReelboardView::KeepToOwnPages() {
     // view stays where it is; any other way a page tries to leave is refused. The program's own
     // navigations (typed ones) always pass.
     connect(page(), &QWebEnginePage::navigationRequested, this, [](QWebEngineNavigationRequest& request) {
-        if (request.navigationType() == QWebEngineNavigationRequest::TypedNavigation || IsOwnPage(request.url()))
+        // A frame inside a page, too, may show only a page of the working folder: the bridge answers
+        // whatever the page on top shows.
+        const bool own = IsOwnPage(request.url()) && (request.isMainFrame() || request.url().isLocalFile());
+        if (request.navigationType() == QWebEngineNavigationRequest::TypedNavigation || own)
             return;
         request.reject();
         if (request.isMainFrame() && request.navigationType() == QWebEngineNavigationRequest::LinkClickedNavigation &&
