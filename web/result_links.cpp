@@ -171,6 +171,8 @@ QString FirstLocationScript(QStringView reply, qsizetype& at) {
         skipBlanks();
         if (p >= reply.size() || (reply[p] != u'"' && reply[p] != u'\''))
             continue;
+        if (reply.indexOf(reply[p], p + 1) < 0)
+            return {}; // a string that never closes: nothing after it is a complete script either
         const QString target = CleanAddress(ValueAt(reply, p));
         if (IsCleanWebAddress(target)) {
             at = found;
@@ -218,7 +220,9 @@ bool IsSogouResultLink(const QString& link) {
 }
 
 QString ReadRedirectReply(const QByteArray& reply) {
-    const QString text = QString::fromUtf8(reply);
+    // Such a reply is a few hundred bytes; what stands far behind is no part of it.
+    constexpr qsizetype MaxReplyBytes = 65536;
+    const QString text = QString::fromUtf8(reply.left(MaxReplyBytes));
     qsizetype refreshAt = -1;
     qsizetype scriptAt = -1;
     const QString refresh = FirstRefresh(text, refreshAt);
