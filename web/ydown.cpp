@@ -18,11 +18,15 @@ void InitCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// "http://" exactly, then a host of at least one character and a path that starts with "/".
-bool SplitHttpAddress(const QString& url, QString& host, QString& path) {
-    if (!url.startsWith(u"http://"_s))
+// "http://" or "https://" exactly, then a host of at least one character and a path that starts with "/".
+bool SplitHttpAddress(const QString& url, QString& scheme, QString& host, QString& path) {
+    if (url.startsWith(u"http://"_s))
+        scheme = u"http://"_s;
+    else if (url.startsWith(u"https://"_s))
+        scheme = u"https://"_s;
+    else
         return false;
-    const QString rest = url.mid(7);
+    const QString rest = url.mid(scheme.size());
     const qsizetype slash = rest.indexOf(u'/');
     if (slash < 1)
         return false;
@@ -53,6 +57,7 @@ struct Transfer {
     const std::atomic<bool>* stop = nullptr;
     QFile file;
     bool fileFailed = false;
+    bool redirectsFollowed = true;
 
     bool Stopped() const { return stop && stop->load(); }
 
@@ -75,8 +80,13 @@ struct Transfer {
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     auto& transfer = *static_cast<Transfer*>(user);
     const size_t total = size * count;
-    // Bodies of replies that are not a final 200 are never stored; end the transfer at once.
-    if (transfer.Status() != 200 || !transfer.OpenFile())
+    // Bodies of replies that are not a final 200 are never stored; end the transfer at once. A redirect
+    // that is not followed is read to its end (its body is dropped), since libcurl names its target
+    // only after a complete transfer.
+    const long status = transfer.Status();
+    if (!transfer.redirectsFollowed && status >= 300 && status < 400)
+        return transfer.Stopped() ? 0 : total;
+    if (status != 200 || !transfer.OpenFile())
         return 0;
     for (size_t offset = 0; offset < total; offset += DownloadChunkBytes) {
         const auto piece = static_cast<qint64>(std::min<size_t>(DownloadChunkBytes, total - offset));
@@ -122,9 +132,11 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
     OutputPath = std::move(outputPath);
     Headers = std::move(headers);
 
+    RedirectUrl.clear();
+    QString scheme;
     QString host;
     QString path;
-    if (!SplitHttpAddress(Url, host, path))
+    if (!SplitHttpAddress(Url, scheme, host, path))
         return;
     if (stop_ && stop_->load())
         return;
@@ -135,10 +147,11 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
     if (!transfer.curl)
         return;
     transfer.stop = stop_;
+    transfer.redirectsFollowed = FollowRedirects;
     transfer.file.setFileName(OutputPath);
     CURL* curl = transfer.curl;
 
-    const QByteArray address = "http://" + host.toUtf8() + RequestTarget(path);
+    const QByteArray address = scheme.toLatin1() + host.toUtf8() + RequestTarget(path);
     const QByteArray headerLine = Headers.toUtf8();
     const QByteArray postBody = Body.toUtf8();
     curl_slist* headerList = nullptr;
@@ -149,10 +162,20 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
     curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(curl, CURLOPT_USERAGENT, DownloadUserAgent);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, FollowRedirects ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Certificates are always checked. The store is the system's, or the one the standard variables of
+    // the TLS library name (SSL_CERT_FILE, SSL_CERT_DIR), which libcurl itself does not read.
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    const QByteArray caFile = qgetenv("SSL_CERT_FILE");
+    const QByteArray caFolder = qgetenv("SSL_CERT_DIR");
+    if (!caFile.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+    if (!caFolder.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAPATH, caFolder.constData());
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, long(DownloadChunkBytes));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(TimeLimitMs));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -171,6 +194,11 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
     // before its first byte still created the file: the reply was accepted when its status came.
     if (transfer.Status() == 200 && !transfer.Stopped())
         transfer.OpenFile();
+    const long status = transfer.Status();
+    const char* location = nullptr;
+    if (!FollowRedirects && status >= 300 && status < 400 &&
+        curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)
+        RedirectUrl = QString::fromUtf8(location);
     transfer.file.close();
     curl_easy_cleanup(curl);
     curl_slist_free_all(headerList);

@@ -12,7 +12,7 @@ inline constexpr char DownloadUserAgent[] = "Mozilla/4.0 (compatible; MSIE 7.0; 
 // The extra header line of page requests (searches, information pages, the update check).
 inline constexpr char16_t PageRequestHeader[] = u"Content-Type: application/x-www-form-urlencoded";
 
-// Fetches one "http://" address into one file, blocking the caller. It reports nothing: callers judge
+// Fetches one "http://" or "https://" address into one file, blocking the caller. It reports nothing: callers judge
 // the outcome by the output file, which is written only when the final reply (after redirects) has
 // status 200 and may hold a partial body when the transfer broke off while reading.
 class YDown {
@@ -29,6 +29,10 @@ public:
     QString OutputPath;
     QString Headers;
     int TimeLimitMs = DownloadTimeLimitMs; // the whole call returns within it
+    // Off: a redirect reply is not followed; its absolute target is left in RedirectUrl (no file is
+    // written, as for any status but 200). Used to read where an engine's click-through address leads.
+    bool FollowRedirects = true;
+    QString RedirectUrl;
 
 private:
     const std::atomic<bool>* stop_;

@@ -1,6 +1,10 @@
 #include "tests/support/http_server.h"
 
+#include "tests/support/test_tls.h"
+#include "tests/support/tunnel_proxy.h"
+
 #include <QFile>
+#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -44,15 +48,25 @@ QByteArray TargetWithoutAuthority(const std::string& target) {
     return t;
 }
 
-// The route key of a url: lower-case host, then the target unchanged.
+// The route key of a url: the scheme ("http" when none is written), lower-case host, then the
+// target unchanged.
 QByteArray RouteKey(const QString& url) {
     QByteArray u = url.toUtf8();
-    if (u.startsWith("http://"))
+    QByteArray scheme = "http";
+    if (u.startsWith("http://")) {
         u = u.mid(7);
+    } else if (u.startsWith("https://")) {
+        u = u.mid(8);
+        scheme = "https";
+    }
     const qsizetype slash = u.indexOf('/');
     const QByteArray host = slash < 0 ? u : u.left(slash);
     const QByteArray target = slash < 0 ? QByteArray("/") : u.mid(slash);
-    return host.toLower() + target;
+    return scheme + "://" + host.toLower() + target;
+}
+
+QByteArray RouteKey(const TestHttpServer::Request& request) {
+    return request.Scheme + "://" + request.Host + request.Target;
 }
 
 } // namespace
@@ -60,6 +74,12 @@ QByteArray RouteKey(const QString& url) {
 struct TestHttpServer::Impl {
     httplib::Server Server;
     std::thread Listener;
+    TestAuthority Authority;
+    QTemporaryDir AuthorityFolder;
+    QString AuthorityFile;
+    std::unique_ptr<httplib::SSLServer> TlsServer;
+    std::thread TlsListener;
+    std::unique_ptr<TunnelProxy> Proxy;
     int Port = 0;
     std::atomic<bool> Stopping{false};
     mutable std::mutex Mutex;
@@ -68,8 +88,9 @@ struct TestHttpServer::Impl {
     std::set<QByteArray> Held;
     std::condition_variable Released;
 
-    void Answer(const httplib::Request& in, httplib::Response& out) {
+    void Answer(const httplib::Request& in, httplib::Response& out, const QByteArray& scheme) {
         Request request;
+        request.Scheme = scheme;
         request.Method = QByteArray::fromStdString(in.method);
         request.Version = QByteArray::fromStdString(in.version);
         request.Host = HostWithoutPort(in.get_header_value("Host"));
@@ -82,8 +103,8 @@ struct TestHttpServer::Impl {
         {
             std::unique_lock lock(Mutex);
             Received.push_back(request);
-            Released.wait(lock, [&] { return Stopping || !Held.contains(request.Host + request.Target); });
-            const auto it = Routes.find(request.Host + request.Target);
+            Released.wait(lock, [&] { return Stopping || !Held.contains(RouteKey(request)); });
+            const auto it = Routes.find(RouteKey(request));
             if (it != Routes.end()) {
                 route = it->second;
                 found = true;
@@ -150,18 +171,40 @@ QByteArray TestHttpServer::Request::Header(const QByteArray& name) const {
     return {};
 }
 
-TestHttpServer::TestHttpServer() : impl_(std::make_unique<Impl>()) {
-    Impl& impl = *impl_;
-    impl.Server.set_keep_alive_max_count(1);
-    impl.Server.set_pre_routing_handler([&impl](const httplib::Request& in, httplib::Response& out) {
-        impl.Answer(in, out);
+namespace {
+
+template <typename ServerType>
+int Start(ServerType& server, std::thread& listener, TestHttpServer::Impl& impl, const QByteArray& scheme) {
+    server.set_keep_alive_max_count(1);
+    server.set_pre_routing_handler([&impl, scheme](const httplib::Request& in, httplib::Response& out) {
+        impl.Answer(in, out, scheme);
         return httplib::Server::HandlerResponse::Handled;
     });
-    impl.Port = impl.Server.bind_to_any_port("127.0.0.1");
-    impl.Listener = std::thread([&impl] { impl.Server.listen_after_bind(); });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    listener = std::thread([&server] { server.listen_after_bind(); });
     // stop() only reaches a server that is already running.
-    while (!impl.Server.is_running())
+    while (!server.is_running())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return port;
+}
+
+} // namespace
+
+TestHttpServer::TestHttpServer() : impl_(std::make_unique<Impl>()) {
+    Impl& impl = *impl_;
+    const int plainPort = Start(impl.Server, impl.Listener, impl, "http");
+    impl.TlsServer = std::make_unique<httplib::SSLServer>([&impl](SSL_CTX& context) {
+        impl.Authority.Install(context);
+        return true;
+    });
+    const int tlsPort = Start(*impl.TlsServer, impl.TlsListener, impl, "https");
+    impl.AuthorityFile = impl.AuthorityFolder.filePath(QStringLiteral("authority.pem"));
+    QFile pem(impl.AuthorityFile);
+    if (pem.open(QIODevice::WriteOnly))
+        pem.write(impl.Authority.CertificatePem());
+    pem.close();
+    impl.Proxy = std::make_unique<TunnelProxy>(plainPort, tlsPort);
+    impl.Port = impl.Proxy->Port();
 }
 
 TestHttpServer::~TestHttpServer() {
@@ -170,8 +213,11 @@ TestHttpServer::~TestHttpServer() {
         impl_->Stopping = true;
     }
     impl_->Released.notify_all();
+    impl_->Proxy.reset();
     impl_->Server.stop();
+    impl_->TlsServer->stop();
     impl_->Listener.join();
+    impl_->TlsListener.join();
 }
 
 int TestHttpServer::Port() const {
@@ -180,6 +226,10 @@ int TestHttpServer::Port() const {
 
 QByteArray TestHttpServer::ProxyAddress() const {
     return "http://127.0.0.1:" + QByteArray::number(impl_->Port);
+}
+
+QString TestHttpServer::AuthorityFile() const {
+    return impl_->AuthorityFile;
 }
 
 void TestHttpServer::Serve(const QString& url, const QByteArray& body, const QByteArray& contentType) {
@@ -252,7 +302,7 @@ int TestHttpServer::HitCount(const QString& url) const {
     const QByteArray key = RouteKey(url);
     int count = 0;
     for (const Request& request : Requests()) {
-        if (request.Host + request.Target == key)
+        if (RouteKey(request) == key)
             ++count;
     }
     return count;
@@ -261,8 +311,11 @@ int TestHttpServer::HitCount(const QString& url) const {
 ProxyEnvironment::ProxyEnvironment(const TestHttpServer& server) {
     const QByteArray proxy = server.ProxyAddress();
     const std::pair<const char*, QByteArray> settings[] = {
-        {"http_proxy", proxy}, {"https_proxy", proxy}, {"HTTPS_PROXY", proxy}, {"all_proxy", proxy},
-        {"ALL_PROXY", proxy},  {"no_proxy", {}},       {"NO_PROXY", {}}};
+        {"http_proxy", proxy},  {"https_proxy", proxy},
+        {"HTTPS_PROXY", proxy}, {"all_proxy", proxy},
+        {"ALL_PROXY", proxy},   {"no_proxy", {}},
+        {"NO_PROXY", {}},       {"SSL_CERT_FILE", QFile::encodeName(server.AuthorityFile())},
+        {"SSL_CERT_DIR", {}}};
     for (const auto& [name, value] : settings) {
         saved_.push_back({name, {qEnvironmentVariableIsSet(name), qgetenv(name)}});
         if (value.isEmpty())

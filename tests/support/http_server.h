@@ -13,16 +13,19 @@
 //
 // Each `url` below is written the way the program asks for it: "http://" + host + the request target
 // as it goes on the wire (percent-encoded where the program encodes), e.g. "http://www.bing.com/search?q=a+b".
+// An "https://" url is served over TLS only: the proxy answers CONNECT with a tunnel to a TLS end point
+// whose certificates, one per host name asked for, come from an authority made for this server.
 class TestHttpServer {
 public:
     struct Request {
+        QByteArray Scheme; // "http" or "https"
         QByteArray Method;
         QByteArray Version; // "HTTP/1.0"
         QByteArray Host;    // without port
         QByteArray Target;  // path and query as sent
         QList<std::pair<QByteArray, QByteArray>> Headers;
         QByteArray Header(const QByteArray& name) const; // first value, name compared without case; empty if absent
-        QString Url() const { return QString::fromLatin1("http://" + Host + Target); }
+        QString Url() const { return QString::fromLatin1(Scheme + "://" + Host + Target); }
     };
 
     TestHttpServer();
@@ -33,6 +36,8 @@ public:
     int Port() const;
     // "http://127.0.0.1:PORT", the value for the proxy variables.
     QByteArray ProxyAddress() const;
+    // The PEM file of the authority behind the TLS end point's certificates.
+    QString AuthorityFile() const;
 
     void Serve(const QString& url, const QByteArray& body, const QByteArray& contentType = "text/html");
     void ServeFile(const QString& url, const QString& path, const QByteArray& contentType = "text/html");
@@ -60,7 +65,8 @@ private:
 };
 
 // Points http_proxy, https_proxy and all_proxy at the server and clears no_proxy while it lives, so no
-// request of the program can leave the machine; restores the previous values afterwards.
+// request of the program can leave the machine, and makes the server's authority the only one trusted
+// (SSL_CERT_FILE); restores the previous values afterwards.
 class ProxyEnvironment {
 public:
     explicit ProxyEnvironment(const TestHttpServer& server);

@@ -13,8 +13,9 @@ TEST(ExtractFtpLinks, CollectsAnchorAddressesInOrderWithoutImmediateRepeats) {
     EXPECT_EQ(ExtractFtpLinks(u"<a href=\"http://x/\">web</a><p>ftp://text/not/in/a/tag</p>"_s), QString());
 }
 
-TEST(ExtractFtpLinks, ReadsOnlyLowerCaseAnchorsButEveryTagStartingWithA) {
-    EXPECT_EQ(ExtractFtpLinks(u"<A HREF=\"ftp://upper/\">x</A>"_s), QString());
+TEST(ExtractFtpLinks, ReadsAnchorsInAnyLetterCaseAndEveryTagStartingWithA) {
+    EXPECT_EQ(ExtractFtpLinks(u"<A HREF=\"ftp://upper/\">x</A><A href=\"ftp://mixed/\" target=_blank>"_s),
+              u"ftp://upper/`ftp://mixed/`"_s);
     EXPECT_EQ(ExtractFtpLinks(u"<area href=\"ftp://area/\"><abbr title=\"ftp://abbr/\">"_s),
               u"ftp://area/`ftp://abbr/`"_s);
 }
@@ -30,11 +31,15 @@ TEST(ExtractFtpLinks, AnOpenTagWithoutCloseEndsTheScan) {
     EXPECT_EQ(ExtractFtpLinks(u"<a"_s), QString());
 }
 
-TEST(ExtractImageUrls, CollectsAbsoluteSourcesOfImgTags) {
-    EXPECT_EQ(ExtractImageUrls(u"<img src=\"http://img/1.jpg\" alt=\"\"><IMG SRC=\"http://upper.jpg\">"
-                               u"<img alt=\"no source\"><img src=\"/relative.jpg\">"
-                               u"<img src=\"http://img/1.jpg\"><img src=\"http://img/2.jpg\">"_s),
-              u"http://img/1.jpg`http://img/2.jpg`"_s);
+TEST(ExtractImageUrls, CollectsAbsoluteSourcesOfImgTagsInAnyLetterCase) {
+    EXPECT_EQ(
+        ExtractImageUrls(u"<img src=\"http://img/1.jpg\" alt=\"\"><IMG SRC=\"https://upper.jpg\">"
+                         u"<img alt=\"no source\"><img src=\"/relative.jpg\"><IMG border=0 Src=\"http://img/1.jpg\">"
+                         u"<img src=\"http://img/1.jpg\"><img src=\"https://img/2.jpg\">"_s),
+        u"http://img/1.jpg`https://upper.jpg`http://img/1.jpg`https://img/2.jpg`"_s);
+    // Of the two schemes the first one written counts.
+    EXPECT_EQ(ExtractImageUrls(u"<img src=\"https://a/x.jpg?from=http://b/\">"_s),
+              u"https://a/x.jpg?from=http://b/`"_s);
     // A relative source followed by another attribute holding an absolute address yields that one.
     EXPECT_EQ(ExtractImageUrls(u"<img src=\"small.jpg\" data-big=\"http://img/big.jpg\">"_s), u"http://img/big.jpg`"_s);
     // "http:" before "src=" does not count.

@@ -90,6 +90,21 @@ TEST_F(FetchMovieInfoTest, LooksAMovieUpEndToEnd) {
     EXPECT_EQ(folder.read(u"Some Film/Some.Film.2009.mkv.info.htm"_s), goodPage);
 }
 
+TEST_F(FetchMovieInfoTest, FollowsAClickThroughResultToAnHttpsInformationSite) {
+    const QString secure = u"https://www.dytt8.net/html/gndy/2009/1.html"_s;
+    const QString other = u"https://a.example.org/1.html"_s;
+    server.Serve(BingQuery, SampleBingPage({u"https://card.example.org/"_s}, {other, secure}));
+    server.Serve(secure, goodPage);
+    FetchMovieInfo(record);
+    // The result on the preferred site (of either scheme) goes first, over TLS through the proxy.
+    EXPECT_EQ(record.infourl, secure);
+    EXPECT_EQ(record.Title, SamplePage::Title);
+    EXPECT_EQ(SavedRecord().infourl, secure);
+    EXPECT_EQ(server.HitCount(secure), 1);
+    EXPECT_EQ(server.HitCount(other), 0);
+    EXPECT_EQ(server.HitCount(SogouQuery), 0);
+}
+
 TEST_F(FetchMovieInfoTest, TriesDistinctLinksInOrderUntilOnePageHasAMainText) {
     const QString a = u"http://a.example.org/1.html"_s;
     const QString b = u"http://b.example.org/2.html"_s;

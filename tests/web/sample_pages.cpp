@@ -79,3 +79,72 @@ QByteArray SampleResultsPage(const QStringList& links) {
     page += u"</ol></body></html>\r\n"_s;
     return EncodeAs(page, "CP936");
 }
+
+QString BingClickThrough(const QString& target) {
+    const QByteArray encoded = target.toUtf8().toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+    return u"https://www.bing.com/ck/a?!&amp;&amp;p=5e1f0c2d9a&amp;ptn=3&amp;ver=2&amp;hsh=4&amp;u=a1"_s +
+           QString::fromLatin1(encoded) + u"&amp;ntb=1"_s;
+}
+
+QByteArray SampleBingPage(const QStringList& cards, const QStringList& organic) {
+    QString page = u"<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\" /><title>results</title>"
+                   u"<style>#b_results>.b_algo{padding:12px}</style></head><body>\n"
+                   u"<header id=\"b_header\"><a href=\"/?FORM=Z9FD1\">home</a><ul><li id=\"b-scopeListItem-images\">"
+                   u"<a href=\""_s +
+                   BingClickThrough(u"/images/search?q=film&FORM=HDRSC3"_s) +
+                   u"\">Images</a></li></ul></header>\n<main><ol id=\"b_results\">"_s;
+    if (!cards.isEmpty()) {
+        page += u"<li class=\"b_ans b_top\"><div class=\"rd_gencon\"><h2 class=\"rd_sg_ttl\"><a href=\""_s +
+                BingClickThrough(cards.first()) + u"\">answer</a></h2>"_s;
+        for (const QString& card : cards)
+            page += u"<div class=\"rd_gencon_attr\"><a href=\""_s + BingClickThrough(card) + u"\">source</a></div>"_s;
+        page += u"</div></li>"_s;
+    }
+    page += u"\n"_s;
+    int index = 0;
+    for (const QString& target : organic) {
+        ++index;
+        page +=
+            u"<li class=\"b_algo\" data-id iid=SERP.%1><div class=\"b_tpcn\"><a class=\"tilk\" href=\""_s.arg(index) +
+            BingClickThrough(target) + u"\" h=\"ID=SERP,%1.1\"><div class=\"tpic\"></div></a></div>"_s.arg(index) +
+            u"<h2><a href=\""_s + BingClickThrough(target) + u"\" h=\"ID=SERP,%1.2\">result %1</a></h2>"_s.arg(index) +
+            u"<div class=\"b_caption\"><p class=\"b_lineclamp2\">text of the result</p></div></li>"_s;
+    }
+    page += u"</ol></main>\n<footer id=\"b_footer\"><div id=\"b_footerItems\"><a href=\"http://go.microsoft.com/"
+            u"fwlink/?LinkId=521839\">Privacy</a><a href=\"https://www.bing.com/account/general\">Settings</a>"
+            u"</div></footer></body></html>\n"_s;
+    return page.toUtf8();
+}
+
+QByteArray SampleSogouPage(const QStringList& cards, const QStringList& organic, const QStringList& music) {
+    QString page = u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>搜索结果</title></head><body>\n"
+                   u"<div class=\"header-box\"><a href=\"/\">首页</a><a href=\"http://pic.sogou.com/pics?query=x\">"
+                   u"图片</a></div>\n<div id=\"main\"><div class=\"results\">\n"_s;
+    if (!cards.isEmpty()) {
+        page += u"<div class=\"vrwrap special-wrap\"><div class=\"star-wiki\">\n"_s;
+        for (const QString& card : cards)
+            page +=
+                u"<div class=\"attribute-centent \"><a href=\""_s + card + u"\" target=\"_blank\">条目</a></div>\n"_s;
+        page += u"</div></div>\n"_s;
+    }
+    int index = 0;
+    for (const QString& link : organic) {
+        ++index;
+        page += u"<div class=\"vrwrap\">\n<h3 class=\"vr-title  \">\n<a id=\"sogou_vr_%1\" target=\"_blank\""
+                u" href=\"%2\">结果 %1</a>\n</h3>\n<div class=\"img-wrap \"><a class=\"img-height  \" href=\"%2\""
+                u" target=\"_blank\"><img src=\"//img.sogoucdn.com/%1.jpg\"></a></div>\n"
+                u"<div class=\"fb\"><a href=\"http://snapshot.sogoucdn.com/websnapshot?ie=utf8&amp;url=x%1\">"
+                u"快照</a></div>\n</div>\n"_s.arg(index)
+                    .arg(link);
+    }
+    if (!music.isEmpty()) {
+        page += u"<div class=\"vrwrap\"><div class=\"hot-music\">"_s;
+        for (const QString& link : music)
+            page += u"<a class=\"music-name\" href=\""_s + link + u"\">歌曲</a>"_s;
+        page += u"</div></div>\n"_s;
+    }
+    page +=
+        u"</div></div>\n<div id=\"pagebar_container\"><a href=\"?query=x&amp;page=2&amp;ie=utf8\">2</a></div>\n"
+        u"<div class=\"footer\"><a href=\"http://www.sogou.com/docs/terms.htm?v=1\">条款</a></div></body></html>\n"_s;
+    return page.toUtf8();
+}

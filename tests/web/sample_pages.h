@@ -27,3 +27,19 @@ inline const QString Pictures = QStringLiteral(u"http://img.example.com/poster.j
 
 // A results page with one link per line, written the way the engines write them.
 QByteArray SampleResultsPage(const QStringList& links);
+
+// The click-through address a 2025 Bing results page writes for `target`: the target in base64url
+// (without padding) after "u=a1", among other parameters, "&" written as "&amp;".
+QString BingClickThrough(const QString& target);
+
+// A results page laid out like Bing's of 2025: long lines; an answer card with its own heading and
+// links (`cards`) before the organic results, each an `<li class="b_algo">` with a site-icon link and
+// a heading link to the same target; every link a click-through address; the engine's own links
+// around them and a footer.
+QByteArray SampleBingPage(const QStringList& cards, const QStringList& organic);
+
+// A results page laid out like Sogou's: a top card of click-through links without a heading
+// (`cards`), then the organic results, each a "vrwrap" block headed by `<h3>` whose link (a relative
+// "/link?url=…" token or a direct address, as given) is repeated on its picture, then a music card of
+// direct links (`music`) and the footer. UTF-8, as the engine writes it.
+QByteArray SampleSogouPage(const QStringList& cards, const QStringList& organic, const QStringList& music);

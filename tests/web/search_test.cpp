@@ -38,13 +38,13 @@ TEST(ReadSearchResults, CollectsEveryLinkInPageOrder) {
     EXPECT_FALSE(results.Blocked);
 }
 
-TEST(ReadSearchResults, TakesOnlyDoubleQuotedHttpLinksClosedOnTheirLine) {
+TEST(ReadSearchResults, TakesDoubleQuotedWebLinksClosedOnTheirLine) {
     const SearchResults results =
         Read(u"<a href='http://single.example/'><a href=\"https://secure.example/\"><a href=\"/relative\">"
-             u"<a HREF=\"http://upper.example/\"><a href=http://bare.example/>\n"
+             u"<a HREF=\"http://upper.example/\"><a href=http://bare.example/><a href=\"ftp://f.example/\">\n"
              u"<a href=\"http://split.example/\nrest\">"_s +
-             Link(u"http://after.example/"_s));
-    EXPECT_EQ(results.Links, QStringList{u"http://after.example/"_s});
+             Link(u"http://after.example/"_s) + Link(u"/link?url=relative"_s));
+    EXPECT_EQ(results.Links, (QStringList{u"https://secure.example/"_s, u"http://after.example/"_s}));
 }
 
 TEST(ReadSearchResults, DecodesAmpersandsAndReadsTheLinesAsGbk) {
@@ -54,9 +54,9 @@ TEST(ReadSearchResults, DecodesAmpersandsAndReadsTheLinesAsGbk) {
 }
 
 TEST(ReadSearchResults, PrefersTheFirstLinkOnAPreferredSite) {
-    const SearchResults results = Read(Link(u"http://other.example/"_s) + Link(u"http://films.example/1"_s) + u"\n"_s +
+    const SearchResults results = Read(Link(u"http://other.example/"_s) + Link(u"https://films.example/1"_s) + u"\n"_s +
                                        Link(u"http://info.example/2"_s));
-    EXPECT_EQ(results.Preferred, u"http://films.example/1"_s);
+    EXPECT_EQ(results.Preferred, u"https://films.example/1"_s); // a prefix matches either scheme
     EXPECT_EQ(results.Links.size(), 3);
     // The prefix must stand at the start.
     EXPECT_TRUE(Read(Link(u"http://x.example/?u=http://info.example/"_s)).Preferred.isEmpty());
@@ -104,6 +104,40 @@ TEST(ReadSearchResults, HandlesLongLinesInOnePass) {
     for (int i = 0; i < 20000; ++i)
         line += Link(u"http://a.example/%1"_s.arg(i));
     EXPECT_EQ(Read(line).Links.size(), 20000);
+}
+
+namespace {
+
+QStringList BuiltIn(const char* stored) {
+    QStringList entries = SplitString(DecodeText(stored), u'`');
+    entries.removeAll(QString());
+    return entries;
+}
+
+} // namespace
+
+TEST(ReadSearchResults, ReadsBingClickThroughLinksAsTheirTargetsOrganicResultsFirst) {
+    const QStringList prefixes = BuiltIn(SearchLinkPrefixes);
+    const QStringList exclusions = BuiltIn(SearchLinkExclusions);
+    const QString card = u"http://www.dytt8.net/html/card.html"_s;
+    const QStringList organic{u"https://news.example/film"_s, u"https://www.dytt8.net/html/gndy/1.html"_s,
+                              u"https://www.bing.com/videos/search?q=film"_s, u"http://plain.example/电影"_s};
+    const QByteArray page = SampleBingPage({card, u"https://answer.example/"_s}, organic);
+
+    SearchResults results = ReadSearchResults(page, prefixes, exclusions, u"bing"_s);
+    // Each result's first link, in page order; the engine's own target is dropped by the exclusions.
+    ASSERT_GE(results.Links.size(), 3);
+    EXPECT_EQ(results.Links.mid(0, 3), (QStringList{organic[0], organic[1], organic[3]}));
+    EXPECT_EQ(results.Links.mid(3, 3), (QStringList{card, card, u"https://answer.example/"_s}));
+    EXPECT_EQ(results.Links.count(organic[1]), 2);
+    EXPECT_EQ(results.Preferred, organic[1]); // the organic one, before the card's earlier link
+    for (const QString& link : results.Links)
+        EXPECT_FALSE(link.contains(u"bing.com"_s) || link.contains(u"microsoft"_s)) << link.toStdString();
+
+    // Without the engine's layout the links stay in page order.
+    results = ReadSearchResults(page, prefixes, exclusions);
+    EXPECT_EQ(results.Links.first(), card);
+    EXPECT_EQ(results.Preferred, card);
 }
 
 TEST(SearchAddress, CleansTheTextAndFillsTheEnginePattern) {
@@ -192,6 +226,59 @@ TEST_F(SearchTitleTest, TheVerificationPageAnswersBlocked) {
     EXPECT_FALSE(pageRead);
     EXPECT_EQ(links.size(), 2);
     EXPECT_TRUE(QFile::exists(u"Some.Film.2009.mkv.search.htm"_s));
+}
+
+TEST_F(SearchTitleTest, FollowsSogouClickThroughLinksToTheirTargets) {
+    const QString origin = u"http://www.sogou.com"_s;
+    auto token = [&](int n) { return u"/link?url=tok%1.."_s.arg(n); };
+    auto script = [](const QString& target) {
+        return (u"<meta content=\"always\" name=\"referrer\"><script>window.location.replace(\""_s + target +
+                u"\")</script><noscript><META http-equiv=\"refresh\" content=\"0;URL='"_s + target +
+                u"'\"></noscript>"_s)
+            .toUtf8();
+    };
+    // Nine organic tokens and one direct result; a card of three more tokens before them.
+    QStringList organic;
+    for (int n = 1; n <= 9; ++n)
+        organic << token(n);
+    organic.insert(5, u"https://direct.example/6"_s);
+    const QStringList cards{token(21), token(22), token(23)};
+    server.Serve(u"http://www.sogou.com/web?query=x"_s,
+                 SampleSogouPage(cards, organic, {u"http://music.example/song"_s}));
+
+    server.Redirect(origin + token(1), u"https://films.example/1"_s, 302);
+    server.Serve(origin + token(2), script(u"https://www.dytt8.net/html/2.html"_s));
+    // The engine moves the request to https on its own host first.
+    server.Redirect(origin + token(3), u"https://www.sogou.com"_s + token(3), 301);
+    server.Serve(u"https://www.sogou.com"_s + token(3), script(u"https://c.example/3?a=1&b=2"_s));
+    server.Fail(origin + token(4), 404);
+    server.Serve(origin + token(5), script(u"https://www.sogou.com/web?query=more"_s)); // excluded
+    for (int n = 6; n <= 9; ++n)
+        server.Serve(origin + token(n), "<html><head><meta http-equiv=refresh content=\"0;url=http://x.example/" +
+                                            QByteArray::number(n) + "\"></head></html>");
+    for (const QString& card : cards)
+        server.Serve(origin + card, script(u"https://card.example/"_s + card.right(4)));
+
+    QStringList found;
+    EXPECT_EQ(SearchTitle(record, u"sogou"_s, u"x"_s, found), u"https://www.dytt8.net/html/2.html"_s);
+    ASSERT_GE(found.size(), 9);
+    EXPECT_EQ(found.mid(0, 9), (QStringList{u"https://films.example/1"_s, u"https://www.dytt8.net/html/2.html"_s,
+                                            u"https://c.example/3?a=1&b=2"_s, u"https://direct.example/6"_s,
+                                            u"http://x.example/6"_s, u"http://x.example/7"_s, u"http://x.example/8"_s,
+                                            u"http://x.example/9"_s, u"https://card.example/21.."_s}));
+    EXPECT_TRUE(found.contains(u"http://music.example/song"_s));
+    for (const QString& link : found)
+        EXPECT_FALSE(link.contains(u"sogou"_s)) << link.toStdString();
+    // Ten distinct tokens asked for, each once (the picture links repeat them); the rest not at all.
+    for (int n = 1; n <= 9; ++n)
+        EXPECT_EQ(server.HitCount(origin + token(n)), 1) << n;
+    EXPECT_EQ(server.HitCount(origin + token(21)), 1);
+    EXPECT_EQ(server.HitCount(origin + token(22)) + server.HitCount(origin + token(23)), 0);
+    for (const auto& request : server.Requests()) {
+        EXPECT_EQ(request.Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1)");
+        EXPECT_EQ(request.Version, "HTTP/1.0");
+    }
+    EXPECT_EQ(server.HitCount(u"https://films.example/1"_s), 0); // the target itself is left to the lookup
 }
 
 TEST_F(SearchTitleTest, NothingFetchedGivesNothing) {

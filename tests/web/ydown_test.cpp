@@ -47,19 +47,56 @@ TEST_F(YDownTest, SendsOneHttp10GetWithTheUserAgentAndTheHeaderLine) {
     EXPECT_EQ(requests[0].Header("Content-Type"), "application/x-www-form-urlencoded");
 }
 
-TEST_F(YDownTest, FetchesOnlyPlainHttpAddressesWithAHostAndAPath) {
+TEST_F(YDownTest, FetchesOnlyWebAddressesWithAHostAndAPath) {
     server.Serve(u"http://host.example/"_s, "root");
     Fetch(u"http://host.example/"_s);
     EXPECT_EQ(folder.read(u"out.html"_s), QByteArray("root"));
     QFile::remove(u"out.html"_s);
 
-    for (const QString& url :
-         {u"http://host.example"_s, u"HTTP://host.example/"_s, u"Http://host.example/"_s, u"https://host.example/"_s,
-          u"http://"_s, u"http:///path"_s, u"ftp://host.example/"_s, u""_s, u"host.example/"_s}) {
+    for (const QString& url : {u"http://host.example"_s, u"HTTP://host.example/"_s, u"Http://host.example/"_s,
+                               u"HTTPS://host.example/"_s, u"https://host.example"_s, u"http://"_s, u"http:///path"_s,
+                               u"https:///path"_s, u"ftp://host.example/"_s, u""_s, u"host.example/"_s}) {
         Fetch(url);
         EXPECT_FALSE(QFile::exists(u"out.html"_s)) << url.toStdString();
     }
     EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(YDownTest, FetchesHttpsThroughTheProxyAndChecksTheCertificate) {
+    server.Serve(u"https://secure.example/film/1.html?id=2"_s, "over tls");
+    server.Redirect(u"http://secure.example/old"_s, u"https://secure.example/film/1.html?id=2"_s, 301);
+    Fetch(u"https://secure.example/film/1.html?id=2"_s);
+    EXPECT_EQ(folder.read(u"out.html"_s), QByteArray("over tls"));
+    Fetch(u"http://secure.example/old"_s, u"moved.html"_s);
+    EXPECT_EQ(folder.read(u"moved.html"_s), QByteArray("over tls"));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].Scheme, "https");
+    EXPECT_EQ(requests[0].Version, "HTTP/1.0");
+    EXPECT_EQ(requests[0].Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1)");
+
+    // A certificate from an authority the system does not trust is refused before any request.
+    TestHttpServer stranger;
+    const QByteArray trusted = qgetenv("SSL_CERT_FILE");
+    qputenv("SSL_CERT_FILE", QFile::encodeName(stranger.AuthorityFile()));
+    Fetch(u"https://secure.example/film/1.html?id=2"_s, u"untrusted.html"_s);
+    qputenv("SSL_CERT_FILE", trusted);
+    EXPECT_FALSE(QFile::exists(u"untrusted.html"_s));
+    EXPECT_EQ(server.Requests().size(), 3u);
+}
+
+TEST_F(YDownTest, WithoutFollowingARedirectTellsItsTarget) {
+    server.Redirect(u"https://engine.example/link?url=a"_s, u"/elsewhere?b=1"_s, 302);
+    server.Serve(u"https://engine.example/elsewhere?b=1"_s, "target");
+    YDown down;
+    down.FollowRedirects = false;
+    down.Download(u"https://engine.example/link?url=a"_s, QString(), u"out.html"_s, FormHeader);
+    EXPECT_EQ(down.RedirectUrl, u"https://engine.example/elsewhere?b=1"_s);
+    EXPECT_FALSE(QFile::exists(u"out.html"_s));
+    EXPECT_EQ(server.HitCount(u"https://engine.example/elsewhere?b=1"_s), 0);
+    down.Download(u"https://engine.example/elsewhere?b=1"_s, QString(), u"out.html"_s, FormHeader);
+    EXPECT_TRUE(down.RedirectUrl.isEmpty());
+    EXPECT_EQ(folder.read(u"out.html"_s), QByteArray("target"));
 }
 
 TEST_F(YDownTest, OnlyAFinal200WritesTheFile) {
