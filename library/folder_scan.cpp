@@ -158,6 +158,7 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
         closedir(dir); // reached again through a link: never entered twice
         return;
     }
+    ++library.Counts.FoldersScanned;
 
     QSet<QString> metadataNames;
     const std::vector<Entry> entries = ReadEntries(dir, metadataNames);

@@ -32,6 +32,8 @@ struct WorkCounts {
     std::atomic<int> PostersQueued{0};
     std::atomic<int> PostersDone{0};
     std::atomic<int> PostersStored{0};
+    std::atomic<int> FoldersScanned{0};    // folders the scan could list, subfolders included, each once
+    std::atomic<int> ListedFoldersRead{0}; // lines of "dirs.txt" whose folder could be listed
 };
 
 // The collection and everything the background threads share with the window.

@@ -71,7 +71,10 @@ void ScanListedFolders(MovieLibrary& library) {
         if (library.StopRequested)
             return;
         ShowStatus(library, ScanningText + LineForStatus(line));
+        const int scannedBefore = library.Counts.FoldersScanned;
         ScanListedFolder(library, line);
+        if (library.Counts.FoldersScanned > scannedBefore)
+            ++library.Counts.ListedFoldersRead;
     }
 }
 
@@ -116,5 +119,7 @@ int BuildLibraryThread(std::shared_ptr<MovieLibrary> library) {
 
 void RunHeadlessPipeline(std::shared_ptr<MovieLibrary> library) {
     BuildLibrary(*library);
-    RunHeadlessStages(library);
+    // A scan cut short by a signal found only part of the library: the wall of the last run stays.
+    if (!library->StopRequested)
+        RunHeadlessStages(library);
 }

@@ -6,10 +6,13 @@
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
+#include "web/retrieval.h"
+#include "web/search.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -142,6 +145,12 @@ TEST_F(PipelineEndToEnd, HeadlessRunLooksUpDownloadsAndWritesTheWall) {
 
     // Nothing of the run's own temporaries is left in the working folder.
     EXPECT_TRUE(QDir(folder.path()).entryList({u"*.tmp"_s}, QDir::Files).isEmpty());
+
+    // The last line counts it all: six lookups (Heat was known); three movies given a poster, and Solo
+    // has its folder's own.
+    EXPECT_TRUE(errors.endsWith(u"\nreelboard: done: movies found 7, folders scanned 3, lookups tried 6, found 6, "
+                                u"posters stored 4\n"_s))
+        << errors.right(300).toStdString();
 }
 
 TEST_F(PipelineEndToEnd, HeadlessRunWithoutAnyWebStillFinishesTheWall) {
@@ -159,4 +168,55 @@ TEST_F(PipelineEndToEnd, HeadlessRunWithoutAnyWebStillFinishesTheWall) {
     const QString wall = QString::fromUtf8(folder.read(u"menu.html"_s));
     EXPECT_TRUE(wall.contains(u" 1 部视频 "_s));
     EXPECT_TRUE(QDir(folder.path()).entryList({u"*.tmp"_s}, QDir::Files).isEmpty());
+    EXPECT_TRUE(errors.endsWith(
+        u"\nreelboard: done: movies found 1, folders scanned 1, lookups tried 1, found 0, posters stored 0\n"_s))
+        << errors.right(300).toStdString();
+}
+
+TEST_F(PipelineEndToEnd, HeadlessExitStatusSaysHowTheRunEnded) {
+    // A search that answers a few bytes a second keeps the run busy with its lookup until the signal.
+    folder.sparse(u"Films/Heat.1995.avi"_s, VideoSize);
+    server.ServeSlowly(SearchAddress(u"bing"_s, SearchTextFor(Scanned(u"Films/Heat.1995.avi"_s, 1))),
+                       QByteArray(4000, ' '), 10, 300);
+    struct Case {
+        QString list; // the lines of "dirs.txt"
+        int signal;   // sent once the lookup has begun; 0: none
+        int exitCode;
+        QString summary;
+    };
+    const QList<Case> cases = {
+        {folder.file(u"Gone"_s) + u"\n"_s + folder.file(u"Gone too"_s), 0, 1,
+         u"reelboard: done, but dirs.txt named no folder that could be read: "_s},
+        {folder.file(u"Films"_s), SIGTERM, 143,
+         u"reelboard: stopped by SIGTERM: movies found 1, folders scanned 1, "_s},
+        {folder.file(u"Films"_s), SIGINT, 130, u"reelboard: stopped by SIGINT: movies found 1, folders scanned 1, "_s},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.summary.toStdString());
+        folder.write(u"dirs.txt"_s, Utf16Le(test.list));
+        QProcess reelboard;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"HOME"_s, folder.path());
+        env.insert(u"http_proxy"_s, QString::fromLatin1(server.ProxyAddress()));
+        env.remove(u"no_proxy"_s);
+        reelboard.setProcessEnvironment(env);
+        reelboard.setWorkingDirectory(folder.path());
+        reelboard.setReadChannel(QProcess::StandardError);
+        reelboard.start(QString::fromUtf8(REELBOARD_BINARY), {u"--headless"_s});
+        QByteArray errors;
+        if (test.signal) {
+            while (!errors.contains("下载信息:") && reelboard.waitForReadyRead(60000))
+                errors += reelboard.readAllStandardError();
+            ASSERT_TRUE(errors.contains("下载信息:")) << errors.toStdString();
+            ::kill(static_cast<pid_t>(reelboard.processId()), test.signal);
+        }
+        ASSERT_TRUE(reelboard.waitForFinished(120000));
+        errors += reelboard.readAllStandardError();
+        EXPECT_EQ(reelboard.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(reelboard.exitCode(), test.exitCode);
+        const QStringList lines = QString::fromUtf8(errors).trimmed().split(u'\n');
+        EXPECT_TRUE(lines.last().startsWith(test.summary)) << errors.toStdString();
+        // A stopped lookup stores nothing: the movie is looked up again next time.
+        EXPECT_TRUE(Overview(u"Films/Heat.1995.avi"_s).isEmpty());
+    }
 }
