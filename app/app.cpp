@@ -1,9 +1,9 @@
 #include "app/app.h"
 
 #include "app/main_frame.h"
-#include "app/process_memory.h"
 #include "app/session_end.h"
 #include "app/temp_files.h"
+#include "app/wall_bench.h"
 #include "app/wall_view.h"
 
 #include <QApplication>
@@ -74,23 +74,6 @@ void SaveScreenshotWhenWallLoads(CMainFrame* frame, const QString& file) {
     });
 }
 
-// Reports how long the wall took from navigation to loaded, and what the browser holds in memory.
-void ReportWhenWallLoads(CMainFrame* frame) {
-    WhenWallLoads(frame, [frame](bool ok) {
-        const qint64 loadMs = frame->View()->SinceNavigation();
-        const qint64 readyMs = frame->View()->SinceReady();
-        // A moment for the renderer to settle before its memory is read.
-        QTimer::singleShot(500, frame, [frame, ok, loadMs, readyMs] {
-            const ProcessMemory memory = ProcessTreeMemory(QCoreApplication::applicationPid());
-            std::printf("wall_loaded=%d load_ms=%lld ready_to_loaded_ms=%lld processes=%d rss_mb=%.1f pss_mb=%.1f\n",
-                        ok ? 1 : 0, static_cast<long long>(loadMs), static_cast<long long>(readyMs), memory.processes,
-                        memory.rssKb / 1024.0, memory.pssKb / 1024.0);
-            std::fflush(stdout);
-            frame->close();
-        });
-    });
-}
-
 } // namespace
 
 CReelboardApp::CReelboardApp(int& argc, char** argv) {
@@ -119,7 +102,7 @@ bool CReelboardApp::InitInstance() {
     if (!options_.screenshot.isEmpty())
         SaveScreenshotWhenWallLoads(frame_.get(), options_.screenshot);
     if (options_.benchWall)
-        ReportWhenWallLoads(frame_.get());
+        ReportWallBenchmark(frame_.get());
     if (options_.logStatus)
         QObject::connect(frame_->View(), &CReelboardView::StatusText, [](const QString& text) {
             const QByteArray line = text.toUtf8() + '\n';

@@ -6,6 +6,7 @@
 #include "pipeline/download_workers.h"
 #include "pipeline/thread_control.h"
 #include "pipeline/update_notice.h"
+#include "pipeline/wall_rewrites.h"
 #include "web/poster.h"
 #include "web/retrieval.h"
 #include "web/ydown.h"
@@ -77,6 +78,12 @@ void RebuildDetailPage(MovieLibrary& library, const MovieRecord& movie) {
         library.Host.DetailRebuilt(path);
 }
 
+void RewriteWall(MovieLibrary& library, WallRewrites& rewrites) {
+    BuildWallPage(library);
+    PostWallRefresh(library);
+    NoteWallWritten(rewrites);
+}
+
 } // namespace
 
 bool NeedsLookup(const MovieRecord& movie) {
@@ -88,6 +95,11 @@ bool LookupFoundInformation(const MovieRecord& movie) {
 }
 
 bool RunLookupStage(MovieLibrary& library) {
+    return RunLookupStage(library, SteadyMilliseconds);
+}
+
+bool RunLookupStage(MovieLibrary& library, const std::function<qint64()>& now) {
+    WallRewrites rewrites{now};
     {
         std::lock_guard lock(library.RecordsMutex);
         int queued = 0;
@@ -109,14 +121,19 @@ bool RunLookupStage(MovieLibrary& library) {
             if (LookupFoundInformation(copy))
                 ++library.Counts.LookupsFound;
             ShowStageStatus(library, u"下载信息成功:"_s + copy.DisplayTitle);
-            BuildWallPage(library);
-            PostWallRefresh(library);
+            if (LookupFoundInformation(copy))
+                NoteWallChange(rewrites);
         }
+        // Also after a movie that needed no lookup: a change owed since is shown within the interval.
+        if (WallRewriteDue(rewrites))
+            RewriteWall(library, rewrites);
         {
             std::lock_guard lock(library.QueueMutex);
             library.PosterQueue.push_back(std::move(copy));
         }
     }
+    if (rewrites.owed && !library.StopRequested)
+        RewriteWall(library, rewrites);
     return !library.StopRequested;
 }
 

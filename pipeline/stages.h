@@ -3,6 +3,7 @@
 #include "library/movie_library.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 // Overview texts that mean "look this movie up again at the next start".
@@ -11,10 +12,13 @@ bool NeedsLookup(const MovieRecord& movie);
 // True when a finished lookup left the movie an overview that is not one of the error texts.
 bool LookupFoundInformation(const MovieRecord& movie);
 
-// Stage 5: looks up every movie without information, one at a time, rewriting the wall after each,
-// and queues a copy of every movie for the poster workers. False when a stop was requested: the
-// pipeline thread then ends at once.
+// Stage 5: looks up every movie without information, one at a time, and queues a copy of every movie
+// for the poster workers. The wall is rewritten (and the window told) at most once a second while
+// lookups find information, and once at the end if a change is still unwritten. False when a stop
+// was requested: the pipeline thread then ends at once, without rewriting the wall.
 bool RunLookupStage(MovieLibrary& library);
+// The same, paced by `now` (milliseconds) instead of the steady clock.
+bool RunLookupStage(MovieLibrary& library, const std::function<qint64()>& now);
 
 // Stage 6: starts the ten poster download workers.
 void RunWorkerStage(const std::shared_ptr<MovieLibrary>& library);

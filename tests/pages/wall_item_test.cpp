@@ -70,7 +70,7 @@ struct ParsedItem {
 
 ParsedItem Parse(const QString& item) {
     static const QRegularExpression shape(
-        uR"re(^<div class=d><a href='#' onclick="([^"]*)"  title='([^']*)'><img src='([^']*)' width=117 height=165 onload='AutoResizeImage\(117,165,this\)'></a><a href='#' class='s' onclick="([^"]*)" title='播放'>([^<>]*)</a></div>\n$)re"_s);
+        uR"re(^<div class=d><a href='#' onclick="([^"]*)"  title='([^']*)'><img src='([^']*)' width=117 height=165 loading=lazy decoding=async onload='AutoResizeImage\(117,165,this\)'></a><a href='#' class='s' onclick="([^"]*)" title='播放'>([^<>]*)</a></div>\n$)re"_s);
     const QRegularExpressionMatch match = shape.match(item);
     EXPECT_TRUE(match.hasMatch()) << item.toStdString();
     static const QRegularExpression call(
@@ -97,7 +97,7 @@ TEST(WallItem, MarkupPieceByPiece) {
     EXPECT_EQ(WallItemMarkup(record, u"/films/a.avi.thumb.jpg"_s),
               u"<div class=d><a href='#' onclick=\"javascript:external.ExtCommand(1,&quot;/films/a.avi&quot;);\"  "
               u"title='a.avi\n阿凡达\nAvatar\n◎国　　家　美国\n◎年　　代　2009\n8.8\n科幻'>"
-              u"<img src='file:///films/a.avi.thumb.jpg' width=117 height=165 "
+              u"<img src='file:///films/a.avi.thumb.jpg' width=117 height=165 loading=lazy decoding=async "
               u"onload='AutoResizeImage(117,165,this)'></a><a href='#' class='s' onclick=\""
               u"javascript:external.ExtCommand(2,&quot;/films/a.avi&quot;);return false;\" title='播放'>"
               u"[美国2009]a</a></div>\n"_s);

@@ -116,6 +116,57 @@ TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
     EXPECT_TRUE(library->PosterQueue[0].picurl.contains(u"http://img.test/alpha"_s));
 }
 
+// The wall is rewritten at most once per second of the stage's clock, which here moves only when a
+// lookup begins: the first change at once, a change owed since then once the second has passed (also
+// when later lookups find nothing), and the last change when the stage ends.
+TEST_F(StagesTest, LookupStageRewritesTheWallAtMostOnceASecondAndOnceAtTheEnd) {
+    struct Case {
+        const char* name;
+        qint64 stepMs;      // the clock's advance at the start of each lookup
+        QString found;      // per movie: '+' the lookup finds information, '-' it finds nothing
+        int rewrites;       // walls rewritten (each followed by a refresh post)
+        int statusesAtLast; // status texts shown before the last rewrite
+    };
+    const Case cases[] = {
+        {"frozen clock: the first and the last", 0, u"+++++"_s, 2, 10},
+        {"a second per lookup: every one", 1000, u"+++++"_s, 5, 10},
+        {"400 ms per lookup: at 0.4 s, 1.6 s and the end", 400, u"+++++"_s, 3, 10},
+        {"nothing found: the wall stays", 1000, u"-----"_s, 0, 0},
+        {"found twice, then nothing: the second shown once the second passes", 600, u"++---"_s, 2, 6},
+    };
+    int run = 0;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        ++run; // the server keeps what it served for earlier cases: new movies each time
+        library = std::make_shared<MovieLibrary>();
+        library->Movies.reserve(8);
+        for (int i = 0; i < test.found.size(); ++i) {
+            const MovieRecord& movie = AddMovie(u"Run%1 Movie%2"_s.arg(run).arg(i));
+            if (test.found[i] == u'+')
+                ServeLookup(server, movie, {u"found"_s, {}});
+        }
+        qint64 clock = 0;
+        int statusesAtLast = 0;
+        library->Host.ShowStatus = [&](const QString& text) {
+            if (text.startsWith(u"下载信息:"_s))
+                clock += test.stepMs;
+            statuses.append(text);
+        };
+        library->Host.WallRefresh = [&] {
+            ++refreshes;
+            statusesAtLast = statuses.size();
+        };
+        statuses.clear();
+        refreshes = 0;
+
+        EXPECT_TRUE(RunLookupStage(*library, [&clock] { return clock; }));
+        EXPECT_EQ(refreshes, test.rewrites);
+        EXPECT_EQ(statusesAtLast, test.statusesAtLast);
+        EXPECT_EQ(QFileInfo::exists(u"menu.html"_s), test.rewrites > 0);
+        QFile::remove(u"menu.html"_s);
+    }
+}
+
 TEST_F(StagesTest, StopDuringLookupStageEndsItAfterTheMovieInProgress) {
     AddMovie(u"Alpha"_s);
     AddMovie(u"Beta"_s);
