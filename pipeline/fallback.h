@@ -25,3 +25,7 @@ QByteArray FolderListBytes(const QString& header, const QStringList& folders);
 // (replacing an older backup). An unchanged list is left alone, so a repeated rewrite cannot push the
 // user's own lines out of the backup. False when nothing was written.
 bool ReplaceFolderList(const QString& path, const QByteArray& bytes);
+
+// "dirs.txt" in the working folder, for the user to edit: written from the built-in folder list when
+// it does not exist. Returns its full path.
+QString EnsureFolderList();
