@@ -2,6 +2,7 @@
 
 #include "library/lower_case.h"
 #include "library/movie_xml.h"
+#include "library/name_order.h"
 #include "library/network_share.h"
 #include "library/split_string.h"
 #include "library/title.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
+#include <algorithm>
 #include <dirent.h>
 #include <set>
 #include <sys/stat.h>
@@ -120,7 +122,8 @@ qint64 FileSize(int dirFd, const QString& name) {
     return fstatat(dirFd, QFile::encodeName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
 }
 
-// The whole listing in file-system order, and the names of the metadata files in it.
+// The whole listing in name order (the file system's own order is a hash order on Linux), and the
+// names of the metadata files in it.
 std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
     std::vector<Entry> entries;
     while (const dirent* entry = readdir(dir)) {
@@ -131,6 +134,7 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
         if (entries.back().Name.endsWith(u".xml"_s))
             metadataNames.insert(entries.back().Name);
     }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return NameLess(a.Name, b.Name); });
     return entries;
 }
 

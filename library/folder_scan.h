@@ -12,7 +12,8 @@ inline constexpr qint64 MinimumVideoBytes = 30000000;
 // folder. Always returns 0.
 int ScanListedFolder(MovieLibrary& library, QString line);
 
-// Scans `folder` depth-first in the order the file system lists it: appends a record for every video
+// Scans `folder` depth-first, each folder's entries in name order (letters without case first, then
+// exactly): appends a record for every video
 // and, after its subfolders' summaries, the folder's own FolderSummary, whose Path is `folder` as
 // given. A folder that cannot be listed gets a summary with zero counts. Runs before the library is
 // ready, so it takes no lock.

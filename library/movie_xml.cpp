@@ -3,6 +3,7 @@
 #include "extract/labels.h"
 #include "library/atomic_file.h"
 #include "library/lower_case.h"
+#include "library/user_text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +41,20 @@ const std::array<MovieXmlElement, ElementCount> Elements = {{
     {u"movieurl", &MovieRecord::movieurl, false},
     {u"picurl", &MovieRecord::picurl, false},
 }};
+
+const QString DocumentStart = u"<?xml version=\"1.0\" encoding=\"Unicode\"?>\n<Collection><DVD>"_s;
+
+// The byte-order mark, then the text as UTF-16 LE.
+QByteArray Utf16LeBytes(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(2 + text.size() * 2);
+    bytes.append("\xFF\xFE", 2);
+    for (QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
+}
 
 QString MetadataPath(const MovieRecord& record) {
     return record.FilePath + u".xml"_s;
@@ -113,6 +128,21 @@ TagPositions FindTags(QStringView text) {
     return found;
 }
 
+// A metadata file that another tool (or the user) wrote may hold more than the twelve fields, or text
+// that could not be read at all: before it is first replaced, its bytes are kept beside it, once.
+void KeepForeignFile(const QString& path) {
+    // Everything up to the first value is the same in every file Reelboard writes.
+    static const QByteArray start = Utf16LeBytes(DocumentStart + u"<Title>"_s);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || file.read(start.size()) == start)
+        return;
+    const QString backup = path + u".bak"_s;
+    if (QFileInfo::exists(backup))
+        return;
+    file.seek(0);
+    WriteFileAtomically(backup, file.readAll());
+}
+
 } // namespace
 
 QString SearchKeyOf(const MovieRecord& record) {
@@ -121,24 +151,19 @@ QString SearchKeyOf(const MovieRecord& record) {
 }
 
 QByteArray MovieXmlBytes(const MovieRecord& record) {
-    QString text = u"<?xml version=\"1.0\" encoding=\"Unicode\"?>\n<Collection><DVD>"_s;
+    QString text = DocumentStart;
     for (const MovieXmlElement& element : Elements)
         text += u'<' + element.Name + u'>' + record.*element.Field + u"</"_s + element.Name + u'>';
     text += u"</DVD></Collection>\n"_s;
-
-    QByteArray bytes;
-    bytes.reserve(2 + text.size() * 2);
-    bytes.append("\xFF\xFE", 2);
-    for (QChar c : std::as_const(text)) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
+    return Utf16LeBytes(text);
 }
 
 bool WriteMovieXml(MovieRecord& record) {
     record.SearchKey = SearchKeyOf(record);
-    return WriteFileAtomically(MetadataPath(record), MovieXmlBytes(record));
+    const QString path = MetadataPath(record);
+    const QByteArray bytes = MovieXmlBytes(record);
+    KeepForeignFile(path);
+    return WriteFileAtomically(path, bytes);
 }
 
 void ReadMovieXml(MovieRecord& record) {
@@ -154,7 +179,7 @@ bool ReadMovieXmlAt(MovieRecord& record, int folderFd, const QString& fileName) 
     QByteArray bytes;
     if (!ReadWholeFile(folderFd, fileName, bytes))
         return false;
-    const QString text = Utf16LeText(bytes);
+    const QString text = DetectTextEncoding(bytes) == TextEncoding::Utf8 ? Utf8Text(bytes) : Utf16LeText(bytes);
     const TagPositions tags = FindTags(text);
     for (size_t i = 0; i < ElementCount; ++i) {
         const MovieXmlElement& element = Elements[i];

@@ -16,10 +16,13 @@ QString SearchKeyOf(const MovieRecord& record);
 QByteArray MovieXmlBytes(const MovieRecord& record);
 
 // Sets SearchKey, then replaces the metadata file atomically, so a crash or a full disk leaves the
-// old file intact. Returns false when the file could not be written (the record keeps its values).
+// old file intact. A file Reelboard did not write (another encoding, another tool's content) is first
+// kept as FilePath + ".xml.bak", unless that exists already. Returns false when the file could not be written (the
+// record keeps its values).
 bool WriteMovieXml(MovieRecord& record);
 
-// Fills the twelve metadata fields from the file and recomputes SearchKey; the six short fields are
+// Fills the twelve metadata fields from the file (UTF-16 LE, or UTF-8 when the file holds valid UTF-8)
+// and recomputes SearchKey; the six short fields are
 // passed through CleanFieldValue. A missing file leaves the record untouched. When FilePath + ".xml"
 // is missing, the same name with its file-name part in lower case is tried (files written on a
 // case-insensitive system).

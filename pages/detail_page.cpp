@@ -1,5 +1,6 @@
 #include "pages/detail_page.h"
 
+#include "library/name_order.h"
 #include "pages/builtin_texts.h"
 #include "pages/escape.h"
 #include "pages/page_file.h"
@@ -20,7 +21,8 @@ const QString DetailPageName = u"detail.html"_s;
 QString PictureList(const MovieRecord& movie) {
     QString markup;
     for (const QString& path : DetailPictures(movie))
-        markup += u"<img src=\""_s + FileUrl(path) + u"\"><br>"_s;
+        // A file URL keeps "&" and "'" as they are: in an attribute they must become references.
+        markup += u"<img src=\""_s + EscapeHtml(FileUrl(path)) + u"\"><br>"_s;
     return markup;
 }
 
@@ -62,30 +64,37 @@ bool IsThumbnail(const QString& path) {
     return path.contains(u".thumb."_s);
 }
 
+// The order the scan lists a folder in.
+QStringList SortedByName(QStringList paths) {
+    std::sort(paths.begin(), paths.end(), NameLess);
+    return paths;
+}
+
 } // namespace
 
 QStringList DetailPictures(const MovieRecord& movie) {
     QStringList pictures;
     if (movie.FolderVideoCount <= 2 && movie.FolderImageCount > 0) {
         // Name filters without QDir::CaseSensitive match any letter case.
-        QDirIterator any(movie.Folder, {u"*.jpg"_s}, QDir::Files);
+        // Hidden files too: the scan counted them.
+        QDirIterator any(movie.Folder, {u"*.jpg"_s}, QDir::Files | QDir::Hidden);
         while (any.hasNext()) {
             const QString path = any.next();
             if (!IsThumbnail(path))
                 pictures << path;
         }
-        return pictures;
+        return SortedByName(pictures);
     }
     const QFileInfo video(movie.FilePath);
     const QString prefix = video.fileName();
-    QDirIterator it(video.path(), QDir::Files);
+    QDirIterator it(video.path(), QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         const QString path = it.next();
         const QString name = it.fileName();
         if (name.startsWith(prefix) && name.endsWith(u"jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(path))
             pictures << path;
     }
-    return pictures;
+    return SortedByName(pictures);
 }
 
 QString BuildDetailPage(MovieLibrary& library, const MovieRecord& movie, const QString& relatedItems, int mode) {

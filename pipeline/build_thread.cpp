@@ -3,6 +3,7 @@
 #include "library/folder_scan.h"
 #include "library/network_share.h"
 #include "library/split_string.h"
+#include "library/user_text.h"
 #include "pages/wall_page.h"
 #include "pipeline/fallback.h"
 #include "pipeline/stages.h"
@@ -46,7 +47,9 @@ QStringList ReadFolderList() {
     QFile file(u"dirs.txt"_s);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return SplitString(FolderListText(file.read(FolderListByteLimit)), u'\n');
+    const QByteArray bytes = file.read(FolderListByteLimit);
+    const bool utf8 = DetectTextEncoding(bytes) == TextEncoding::Utf8;
+    return SplitString(utf8 ? Utf8Text(bytes) : FolderListText(bytes), u'\n');
 }
 
 QString LineForStatus(const QString& line) {

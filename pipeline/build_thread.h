@@ -15,8 +15,9 @@ void RunHeadlessPipeline(std::shared_ptr<MovieLibrary> library);
 // write the wall page.
 void BuildLibrary(MovieLibrary& library);
 
-// The lines of "dirs.txt" in the working folder: UTF-16 LE, only its first 10240 bytes, split on
-// line feeds (a byte-order mark and carriage returns stay on their lines). Empty when it is missing.
+// The lines of "dirs.txt" in the working folder, from only its first 10240 bytes: UTF-16 LE (a
+// byte-order mark stays on the first line), or UTF-8 when that is what the bytes are; split on line
+// feeds (carriage returns stay on their lines). Empty when it is missing.
 QStringList ReadFolderList();
 
 // The folder-list line as the status bar shows it: exactly as read, except that the password of a

@@ -33,19 +33,40 @@ MovieRecord CopyRecord(MovieLibrary& library, const MovieRecord& record) {
     return record;
 }
 
-// The lookup runs on a copy with no lock held (it downloads); its result replaces the record.
+// The fields a lookup may produce: the ones the metadata file stores.
+constexpr QString MovieRecord::*LookupFields[] = {
+    &MovieRecord::Title,   &MovieRecord::OriginalTitle, &MovieRecord::CountryOfOrigin, &MovieRecord::ProductionYear,
+    &MovieRecord::Rating,  &MovieRecord::Genres,        &MovieRecord::Overview,        &MovieRecord::Notes,
+    &MovieRecord::watched, &MovieRecord::infourl,       &MovieRecord::movieurl,        &MovieRecord::picurl,
+};
+
+// The lookup runs on a copy with no lock held (it downloads). Its result is merged into the record as
+// it is now: a field the lookup changed replaces the record's, unless the user changed that field
+// while the lookup ran; the user's value wins. `copy` is left holding what was stored.
 void LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
     const MovieRecord before = copy;
     FetchMovieInfo(copy, &library.StopRequested);
-    // A lookup cut short by a stop found nothing; storing the old copy would undo an edit saved meanwhile.
-    if (copy == before)
-        return;
-    // An edit saved during the lookup may have written the metadata file after the lookup did: the
-    // result is written once more and stored in one step, so file and record hold the same version.
+    // The lookup may have written its own version of the metadata file, over an edit saved meanwhile:
+    // the merged record is written once more and stored in one step, so file and record agree.
     std::lock_guard files(library.MetadataMutex);
-    WriteMovieXml(copy);
+    MovieRecord merged;
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        merged = record;
+    }
+    // A lookup cut short by a stop found nothing, and an unchanged one has nothing to store.
+    if (copy == before && merged == before)
+        return;
+    for (QString MovieRecord::*field : LookupFields)
+        if (copy.*field != before.*field && merged.*field == before.*field)
+            merged.*field = copy.*field;
+    WriteMovieXml(merged);
     std::lock_guard lock(library.RecordsMutex);
-    record = copy;
+    // Only the metadata fields and the key: nothing else of the record is the lookup's.
+    for (QString MovieRecord::*field : LookupFields)
+        record.*field = merged.*field;
+    record.SearchKey = merged.SearchKey;
+    copy = record;
 }
 
 // Tells the window that `movie` looks different now; it updates the page it shows, if that page

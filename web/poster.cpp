@@ -1,5 +1,6 @@
 #include "web/poster.h"
 
+#include "library/file_mode.h"
 #include "library/split_string.h"
 #include "web/ydown.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -43,6 +45,8 @@ bool RenameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
 bool MovePoster(const QString& from, const QString& to) {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
+    // The download's temporary file is private.
+    ::chmod(source.constData(), NewFileMode());
     if (RenameWithoutReplacing(source, target))
         return true;
     if (errno != EXDEV)
@@ -51,6 +55,7 @@ bool MovePoster(const QString& from, const QString& to) {
     const int fd = mkstemp(part.data());
     if (fd < 0)
         return false;
+    ::fchmod(fd, NewFileMode());
     QFile out;
     bool copied = out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
     QFile in(from);

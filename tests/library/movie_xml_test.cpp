@@ -105,15 +105,63 @@ TEST(ReadMovieXml, FindsElementsByPlainSubstring) {
     EXPECT_EQ(record.SearchKey, record.FilePath.toLower() + u"heatkeptonen<notes>x"_s);
 }
 
+TEST(ReadMovieXml, Utf8AndUtf16WithOrWithoutMarkAreRead) {
+    const QString text = u"<Title>热 Heat</Title><Genres>Crime</Genres><Notes>笔记 &amp; x</Notes>"_s;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {
+        {"UTF-16 LE with mark", Utf16Le(text)},
+        {"UTF-16 LE without mark", Utf16Le(text, false)},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + text.toUtf8()},
+        {"UTF-8 without mark", text.toUtf8()},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        TempFolder temp;
+        temp.write(u"a.avi.xml"_s, file.bytes);
+        MovieRecord record = RecordAt(temp, u"a.avi"_s);
+        ReadMovieXml(record);
+        EXPECT_EQ(record.Title, u"热Heat"_s);
+        EXPECT_EQ(record.Genres, u"Crime"_s);
+        EXPECT_EQ(record.Notes, u"笔记 &amp; x"_s);
+    }
+}
+
 TEST(ReadMovieXml, OtherEncodingsMatchNothingButStillCleanAndRekey) {
     TempFolder temp;
-    temp.write(u"a.avi.xml"_s, "<Title>Heat</Title><Genres>Crime</Genres>");
+    // GBK: neither UTF-8 nor UTF-16.
+    temp.write(u"a.avi.xml"_s, "<Title>\xC8\xC8</Title><Genres>Crime</Genres>");
     MovieRecord record = RecordAt(temp, u"a.avi"_s);
     record.Title = u"片名 Heat"_s;
     record.Notes = u"Old"_s;
     ReadMovieXml(record);
     EXPECT_EQ(record.Title, u"Heat"_s);
+    EXPECT_EQ(record.Genres, QString());
     EXPECT_EQ(record.SearchKey, record.FilePath.toLower() + u"heatold"_s);
+}
+
+// Replacing a file Reelboard did not write keeps its bytes beside it, once; its own files are just
+// replaced.
+TEST(WriteMovieXml, AForeignFileIsKeptOnceBeforeItIsReplaced) {
+    TempFolder temp;
+    const QByteArray foreign = "<Title>\xC8\xC8</Title><Extra>mine</Extra>";
+    for (const QByteArray& old : {foreign, QByteArray("<Title>utf8</Title>"), Utf16Le(u"<Title>x</Title>"_s)}) {
+        temp.write(u"a.avi.xml"_s, old);
+        QFile::remove(temp.file(u"a.avi.xml.bak"_s));
+        MovieRecord record = RecordAt(temp, u"a.avi"_s);
+        record.Title = u"Heat"_s;
+        ASSERT_TRUE(WriteMovieXml(record));
+        EXPECT_EQ(temp.read(u"a.avi.xml.bak"_s), old);
+        record.Title = u"Heat 2"_s;
+        ASSERT_TRUE(WriteMovieXml(record));
+        EXPECT_EQ(temp.read(u"a.avi.xml.bak"_s), old) << "the first backup stays";
+        EXPECT_EQ(temp.read(u"a.avi.xml"_s), MovieXmlBytes(record));
+    }
+    QFile::remove(temp.file(u"a.avi.xml.bak"_s));
+    MovieRecord record = RecordAt(temp, u"a.avi"_s);
+    ASSERT_TRUE(WriteMovieXml(record));
+    EXPECT_FALSE(QFile::exists(temp.file(u"a.avi.xml.bak"_s))) << "a file of ours needs no backup";
 }
 
 TEST(ReadMovieXml, TextEndsAtTheFirstZeroUnit) {

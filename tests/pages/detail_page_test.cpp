@@ -87,6 +87,34 @@ TEST(DetailPictures, ASharedFolderShowsOnlyTheMoviesOwnPosters) {
               (QSet<QString>{u"Movie.mkv.jpg"_s, u"Movie.mkv.1.jpg"_s, u"Movie.mkv.2.JPG"_s}));
 }
 
+// Every picture the folder holds, hidden ones too (the scan counts them), reaches the page as a file
+// URL that the browser reads back as its path, whatever the name holds.
+TEST(DetailPictures, EveryPictureIsListedUnderAnAttributeSafeUrl) {
+    TempFolder folder;
+    const QStringList names = {u".hidden.jpg"_s, u"a&copy;.jpg"_s, u"b#1.jpg"_s,
+                               u"c%41.jpg"_s,    u"d\"q'.jpg"_s,   u"E&amp;.JPG"_s};
+    for (const QString& name : names)
+        folder.write(u"films/"_s + name, "x");
+    MovieRecord movie = Movie(folder, u"films/a.mkv"_s);
+    movie.FolderImageCount = static_cast<int>(names.size());
+    QStringList expected;
+    for (const QString& name : names)
+        expected << folder.file(u"films/"_s + name);
+    EXPECT_EQ(DetailPictures(movie), expected) << "listed in name order";
+
+    ASSERT_FALSE(BuildDetailPage(*std::make_shared<MovieLibrary>(), movie, QString(), DetailView).isEmpty());
+    QStringList shown;
+    const QRegularExpression image(u"<img src=\"([^\"]*)\"><br>"_s);
+    for (const QRegularExpressionMatch& match : image.globalMatch(ReadPage(folder))) {
+        QString src = match.captured(1);
+        EXPECT_FALSE(src.contains(QRegularExpression(u"&(?!amp;|quot;|#39;|lt;|gt;)"_s))) << src.toStdString();
+        src.replace(u"&quot;"_s, u"\""_s).replace(u"&#39;"_s, u"'"_s).replace(u"&lt;"_s, u"<"_s);
+        src.replace(u"&gt;"_s, u">"_s).replace(u"&amp;"_s, u"&"_s);
+        shown << QUrl(src).toLocalFile();
+    }
+    EXPECT_EQ(shown, expected);
+}
+
 TEST(ShowDetail, DetailViewShowsTheMovieEscapedWithItsPicturesAndRelatedTitles) {
     TempFolder folder;
     MovieLibrary library;

@@ -67,6 +67,22 @@ TEST(ReadFolderList, ReadsOnlyTheFirst10240Bytes) {
     EXPECT_EQ(lines[1], QString(118, u'y'));
 }
 
+TEST(ReadFolderList, Utf8AsLinuxEditorsSaveItAndUtf16WithoutMark) {
+    TempFolder temp;
+    const QString text = u"/电影\n/b c\r\n"_s;
+    const QStringList lines = {u"/电影"_s, u"/b c\r"_s};
+    temp.write(u"dirs.txt"_s, text.toUtf8());
+    EXPECT_EQ(ReadFolderList(), lines);
+    temp.write(u"dirs.txt"_s, "\xEF\xBB\xBF" + text.toUtf8());
+    EXPECT_EQ(ReadFolderList(), lines);
+    temp.write(u"dirs.txt"_s, Utf16Le(text, false));
+    EXPECT_EQ(ReadFolderList(), lines);
+    // The limit may cut a character of three bytes; the line keeps what was read whole.
+    const QByteArray cut = QByteArray(10238, 'x') + "\xE7\x94\xB5";
+    temp.write(u"dirs.txt"_s, cut);
+    EXPECT_EQ(ReadFolderList(), QStringList{QString(10238, u'x')});
+}
+
 TEST(ScanListedFolders, CrLfAndMarkScanTheSameFoldersAsPlainLines) {
     TempFolder temp;
     temp.sparse(u"one/a.avi"_s, VideoSize);

@@ -1,3 +1,7 @@
+#include "library/movie_xml.h"
+#include "library/thumbnail.h"
+#include "pages/page_file.h"
+#include "pipeline/fallback.h"
 #include "tests/support/http_server.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
@@ -192,4 +196,31 @@ TEST(DownloadTempFileTest, EveryCallGetsANewEmptyFile) {
     EXPECT_TRUE(a.endsWith(u".tmp"_s));
     EXPECT_EQ(QFileInfo(a).absolutePath(), QDir::current().absolutePath());
     EXPECT_EQ(QFileInfo(a).size(), 0);
+}
+
+// Every kind of file Reelboard writes gets the mode the umask gives new files, whatever way it is
+// written (a download's private temporary, an atomic replacement).
+TEST_F(PosterTest, EveryFileWrittenHasTheModeTheUmaskGives) {
+    for (const mode_t mask : {mode_t(022), mode_t(077)}) {
+        SCOPED_TRACE(mask);
+        const mode_t old = umask(mask);
+        MovieRecord movie = Movie({u"http://img.test/a.jpg"_s});
+        movie.FilePath = folder.file(u"Films/Film %1.mkv"_s.arg(mask));
+        Serve(u"http://img.test/a.jpg"_s, NoisyJpeg(300, 300));
+        ASSERT_TRUE(DownloadPoster(movie));
+        const QString poster = movie.FilePath + u".jpg"_s;
+        const QString thumbnail = MakeThumbnail(poster);
+        WriteMovieXml(movie);
+        const QString page = WritePage(u"page%1.html"_s.arg(mask), u"<html></html>"_s);
+        const QString list = folder.file(u"list%1.txt"_s.arg(mask));
+        ReplaceFolderList(list, "x");
+        ReplaceFolderList(list, "y");
+        umask(old);
+        for (const QString& path :
+             QStringList{poster, thumbnail, movie.FilePath + u".xml"_s, page, list, list + u".bak"_s}) {
+            struct stat st {};
+            ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+            EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << path.toStdString();
+        }
+    }
 }

@@ -1,3 +1,5 @@
+#include "library/movie_xml.h"
+#include "pages/edit.h"
 #include "pipeline/stages.h"
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
@@ -207,4 +209,46 @@ TEST_F(StagesTest, RetryServiceServesOneRequestASecondUntilStopped) {
     EXPECT_GE(changedAt[1] - changedAt[0], std::chrono::milliseconds(900));
     EXPECT_TRUE(beta.Overview.contains(u"beta again"_s));
     EXPECT_TRUE(alpha.Overview.contains(u"alpha again"_s));
+}
+
+// The information page is held until the user's edit is saved, so the lookup certainly began before
+// the edit and ends after it: the fields the user typed stay, the ones the lookup found are added,
+// and the metadata file holds the same version as the record. Both the lookup stage and a retry.
+TEST_F(StagesTest, AnEditSavedDuringALookupKeepsTheUsersFields) {
+    for (const bool retry : {false, true}) {
+        SCOPED_TRACE(retry ? "retry service" : "lookup stage");
+        library = std::make_shared<MovieLibrary>();
+        MovieRecord& movie = AddMovie(retry ? u"Beta"_s : u"Alpha"_s, retry ? NothingExtracted : QString());
+        ServeLookup(server, movie, {u"found text"_s, {}});
+        const QString page = InfoPageUrl(movie);
+        server.Hold(page);
+        if (retry)
+            library->RetryQueue = {&movie};
+
+        std::thread lookup([library = library, retry] {
+            if (retry)
+                ServeOneRetry(*library);
+            else
+                RunLookupStage(*library);
+        });
+        while (InfoPageHits(server, movie) == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const QStringList form = {movie.FilePath, {}, {}, {}, {}, {}, {}, u"1"_s, u"typed"_s, u"my note"_s};
+        ASSERT_FALSE(EditMovieInfo(*library, form.join(u'`')).isEmpty());
+        server.Release(page);
+        lookup.join();
+
+        EXPECT_EQ(movie.Overview, u"typed"_s);
+        EXPECT_EQ(movie.Notes, u"my note"_s);
+        EXPECT_EQ(movie.watched, u"1"_s);
+        EXPECT_TRUE(movie.ProductionYear.contains(u"2009"_s)) << "what the lookup found is stored too";
+        EXPECT_FALSE(movie.infourl.isEmpty());
+        EXPECT_EQ(movie.SearchKey, SearchKeyOf(movie));
+        MovieRecord file;
+        file.FilePath = movie.FilePath;
+        ReadMovieXml(file);
+        for (const auto field : {&MovieRecord::Overview, &MovieRecord::Notes, &MovieRecord::watched,
+                                 &MovieRecord::infourl, &MovieRecord::movieurl, &MovieRecord::picurl})
+            EXPECT_EQ(file.*field, movie.*field);
+    }
 }

@@ -3,10 +3,12 @@
 #include <QFile>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <httplib.h>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace {
@@ -63,6 +65,8 @@ struct TestHttpServer::Impl {
     mutable std::mutex Mutex;
     std::map<QByteArray, Route> Routes;
     std::vector<Request> Received;
+    std::set<QByteArray> Held;
+    std::condition_variable Released;
 
     void Answer(const httplib::Request& in, httplib::Response& out) {
         Request request;
@@ -76,8 +80,9 @@ struct TestHttpServer::Impl {
         Route route;
         bool found = false;
         {
-            std::lock_guard lock(Mutex);
+            std::unique_lock lock(Mutex);
             Received.push_back(request);
+            Released.wait(lock, [&] { return Stopping || !Held.contains(request.Host + request.Target); });
             const auto it = Routes.find(request.Host + request.Target);
             if (it != Routes.end()) {
                 route = it->second;
@@ -160,7 +165,11 @@ TestHttpServer::TestHttpServer() : impl_(std::make_unique<Impl>()) {
 }
 
 TestHttpServer::~TestHttpServer() {
-    impl_->Stopping = true;
+    {
+        std::lock_guard lock(impl_->Mutex);
+        impl_->Stopping = true;
+    }
+    impl_->Released.notify_all();
     impl_->Server.stop();
     impl_->Listener.join();
 }
@@ -219,6 +228,19 @@ void TestHttpServer::ServeTruncated(const QString& url, const QByteArray& body, 
     route.Body = body;
     route.AnnouncedLength = announcedLength;
     impl_->Add(url, route);
+}
+
+void TestHttpServer::Hold(const QString& url) {
+    std::lock_guard lock(impl_->Mutex);
+    impl_->Held.insert(RouteKey(url));
+}
+
+void TestHttpServer::Release(const QString& url) {
+    {
+        std::lock_guard lock(impl_->Mutex);
+        impl_->Held.erase(RouteKey(url));
+    }
+    impl_->Released.notify_all();
 }
 
 std::vector<TestHttpServer::Request> TestHttpServer::Requests() const {

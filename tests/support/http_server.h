@@ -44,6 +44,11 @@ public:
     // Announces `announcedLength` bytes but sends only `body`, then drops the connection.
     void ServeTruncated(const QString& url, const QByteArray& body, qint64 announcedLength);
 
+    // Requests for `url` are received (and counted) but not answered until Release(url): a test can
+    // act while the program is certainly waiting for that reply.
+    void Hold(const QString& url);
+    void Release(const QString& url);
+
     // Every request received so far, in order of arrival.
     std::vector<Request> Requests() const;
     int HitCount(const QString& url) const;

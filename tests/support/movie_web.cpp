@@ -14,12 +14,12 @@ QString Pad() {
     return u"<i></i>"_s.repeated(80);
 }
 
+} // namespace
+
 QString InfoPageUrl(const MovieRecord& movie) {
     const QByteArray key = QCryptographicHash::hash(movie.FilePath.toUtf8(), QCryptographicHash::Md5).toHex();
     return u"http://films.test/"_s + QString::fromLatin1(key) + u".html"_s;
 }
-
-} // namespace
 
 void ServeLookup(TestHttpServer& server, const MovieRecord& movie, const FakeMovieInfo& info) {
     // The first engine lists the page; the link is not of a preferred site, so the second engine is
