@@ -93,7 +93,8 @@ void CMainFrame::UpdateProgress() {
     }
     progress_->hide();
     progress_->clear();
-    if (std::exchange(workShown_, false))
+    // Nothing queued yet (a scan is running): its texts stay.
+    if (lookups + posters > 0 && std::exchange(workShown_, false))
         message_->setText(IdleText);
 }
 
