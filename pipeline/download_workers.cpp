@@ -60,9 +60,9 @@ bool StorePoster(MovieLibrary& library, const MovieRecord& movie) {
         // Made here rather than by the window, which shows the new picture at once.
         WallThumbnail(movie);
     }
-    // A poster kept from an earlier run, or the folder's picture, is no failure.
-    const bool hasPicture = stored || QFileInfo::exists(movie.FilePath + u".jpg"_s) ||
-                            (movie.FolderVideoCount == 1 && movie.FolderImageCount > 0);
+    // A poster kept from an earlier run, or the folder's picture the wall shows, is no failure.
+    const QString picture = WallPicture(movie);
+    const bool hasPicture = stored || (!picture.isEmpty() && QFileInfo::exists(picture));
     ShowWorkerStatus(library, (hasPicture ? u"下载图片成功:"_s : u"下载图片失败:"_s) + movie.DisplayTitle);
     return stored;
 }
