@@ -1,6 +1,7 @@
 #include "app/wall_view.h"
 
 #include "app/host_gate.h"
+#include "app/page_guard.h"
 #include "app/page_script.h"
 #include "app/script_bridge.h"
 #include "app/script_commands.h"
@@ -22,6 +23,8 @@
 #include <QJsonDocument>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEngineNavigationRequest>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 
@@ -48,7 +51,27 @@ CReelboardView::CReelboardView(QWidget* parent, ThreadBody pipeline)
     changeTimer_->setInterval(150);
     connect(changeTimer_, &QTimer::timeout, this, &CReelboardView::FlushMovieChanges);
     connect(this, &QWebEngineView::loadFinished, this, &CReelboardView::OnLoadFinished);
+    KeepToOwnPages();
     navigationClock_.start();
+}
+
+void CReelboardView::KeepToOwnPages() {
+    // The view shows only Reelboard's pages: a link to the web opens in the user's browser and the
+    // view stays where it is; any other way a page tries to leave is refused. The program's own
+    // navigations (typed ones) always pass.
+    connect(page(), &QWebEnginePage::navigationRequested, this, [](QWebEngineNavigationRequest& request) {
+        if (request.navigationType() == QWebEngineNavigationRequest::TypedNavigation || IsOwnPage(request.url()))
+            return;
+        request.reject();
+        if (request.isMainFrame() && request.navigationType() == QWebEngineNavigationRequest::LinkClickedNavigation &&
+            IsWebAddress(request.url()))
+            OpenWithShell(request.url().toString(QUrl::FullyEncoded));
+    });
+    // No second window: a link meant for one opens in the browser too.
+    connect(page(), &QWebEnginePage::newWindowRequested, this, [](QWebEngineNewWindowRequest& request) {
+        if (request.isUserInitiated() && IsWebAddress(request.requestedUrl()))
+            OpenWithShell(request.requestedUrl().toString(QUrl::FullyEncoded));
+    });
 }
 
 CReelboardView::~CReelboardView() {
@@ -237,6 +260,9 @@ void CReelboardView::StopLibraryThreads() {
 }
 
 bool CReelboardView::ExtCommand(int command, const QString& arg) {
+    // The channel does not say which document called; the one shown is the only one with the bridge.
+    if (!IsOwnPage(url()))
+        return false;
     if (command == CloseCommand) {
         // After this call has returned to the page; closing needs no library.
         QTimer::singleShot(0, this, [this] { Q_EMIT CloseRequested(); });

@@ -141,11 +141,10 @@ struct WindowHost {
     void Attach(MovieLibrary& library) {
         library.Host.ShowStatus = [this](const QString& text) {
             static const QString lookup = u"下载信息:"_s;
-            static const QString lookedUp = u"下载信息成功:"_s;
             std::lock_guard lock(mutex);
             if (text.startsWith(lookup))
                 lookingUp = text.mid(lookup.size());
-            else if (text.startsWith(lookedUp))
+            else if (text.startsWith(u"下载信息成功:"_s) || text.startsWith(u"下载信息失败:"_s))
                 lookingUp.clear();
         };
         library.Host.LibraryReady = [this] {
