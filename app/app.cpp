@@ -82,7 +82,7 @@ CReelboardApp::CReelboardApp(int& argc, char** argv) {
     QCoreApplication::setApplicationName(u"reelboard"_s);
     QCoreApplication::setApplicationVersion(u"1.05"_s);
     app_ = std::make_unique<QApplication>(argc, argv);
-    QGuiApplication::setApplicationDisplayName(u"Reelboard"_s);
+    // No display name: the platform would append it to the caption, which names the program already.
     QGuiApplication::setDesktopFileName(u"reelboard"_s);
     options_ = ParseWindowOptions(QCoreApplication::arguments());
 }

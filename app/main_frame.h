@@ -23,14 +23,22 @@ public:
     // The text of the message pane.
     QString MessageText() const;
     void SetMessageText(const QString& text);
+    // The progress pane: "信息 12/43  图片 30/60" while lookups or poster downloads are under way;
+    // empty while it is hidden.
+    QString ProgressText() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Follows the library's work counts; when the work has ended the message pane returns to idle.
+    void UpdateProgress();
+
     CReelboardDoc document_;
     CReelboardView* view_;
     QLabel* message_;
+    QLabel* progress_;
+    bool workShown_ = false; // a progress text of the lookups or downloads is in the message pane
 };
 
 // The window caption: the product name and version.

@@ -50,6 +50,7 @@ void RetryLookup(MovieLibrary& library, const QString& filePath) {
     // Movies is never resized once ready, so the pointer stays valid for the retry service.
     std::lock_guard lock(library.QueueMutex);
     library.RetryQueue.push_back(movie);
+    ++library.Counts.LookupsQueued;
 }
 
 QString RemoveQuotes(QString text) {
@@ -58,7 +59,10 @@ QString RemoveQuotes(QString text) {
     return text;
 }
 
-QString RunScriptCommand(MovieLibrary& library, int command, const QString& arg, const ShellCalls& shell) {
+QString RunScriptCommand(MovieLibrary& library, int command, const QString& arg, const ShellCalls& shell,
+                         QString* detailMovie) {
+    if (detailMovie)
+        *detailMovie = (command == 1 || command == 4) ? arg : QString();
     switch (command) {
     case 1:
         return ShowDetail(library, arg, DetailView);
@@ -71,6 +75,8 @@ QString RunScriptCommand(MovieLibrary& library, int command, const QString& arg,
         if (picked.isEmpty())
             return {};
         PlayMovie(library, picked, shell);
+        if (detailMovie)
+            *detailMovie = picked;
         return ShowDetail(library, picked, DetailView);
     }
     case 3: {

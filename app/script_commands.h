@@ -16,8 +16,10 @@ struct ShellCalls {
 //   3 filter by `arg` (the wall when only quotes)   4 edit form of `arg`   5 store the edit form `arg`
 //   6 show `arg` in the file manager      7 queue `arg` for a new web lookup
 // Commands 2 and 6 act only on a path that is the FilePath of a movie: page text can come from the web.
-// Returns the page to show next, or the empty string to stay on the current one.
-QString RunScriptCommand(MovieLibrary& library, int command, const QString& arg, const ShellCalls& shell);
+// Returns the page to show next, or the empty string to stay on the current one. When that page is a
+// movie's detail page, `detailMovie` (if given) receives the movie's FilePath.
+QString RunScriptCommand(MovieLibrary& library, int command, const QString& arg, const ShellCalls& shell,
+                         QString* detailMovie = nullptr);
 
 // Whether some movie has exactly this FilePath.
 bool IsMovieFilePath(MovieLibrary& library, const QString& path);

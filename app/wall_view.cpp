@@ -2,16 +2,26 @@
 
 #include "app/host_gate.h"
 #include "app/page_guard.h"
+#include "app/page_script.h"
 #include "app/script_bridge.h"
 #include "app/script_commands.h"
 #include "app/shell.h"
 #include "app/temp_files.h"
 #include "pages/builtin_texts.h"
+#include "pages/detail_page.h"
+#include "pages/filter_page.h"
 #include "pages/text_codec.h"
+#include "pages/wall_item.h"
+#include "pages/wall_page.h"
 #include "pipeline/build_thread.h"
+#include "pipeline/fallback.h"
 #include "pipeline/thread_control.h"
 
+#include <QColor>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
@@ -31,8 +41,16 @@ CReelboardView::CReelboardView(QWidget* parent, ThreadBody pipeline)
     gate_ = std::make_shared<HostGate>(this);
     // The pages are files in the working folder that show pictures from the movie folders.
     settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    // Dark before the first page has painted, as the pages are.
+    page()->setBackgroundColor(QColor(0x0f, 0x11, 0x15));
     bridge_ = new CScriptBridge([this](int command, const QString& arg) { return ExtCommand(command, arg); }, this);
     InstallScriptBridge(page(), bridge_);
+    InstallPageScript(page());
+    changeTimer_ = new QTimer(this);
+    changeTimer_->setSingleShot(true);
+    changeTimer_->setInterval(150);
+    connect(changeTimer_, &QTimer::timeout, this, &CReelboardView::FlushMovieChanges);
+    connect(this, &QWebEngineView::loadFinished, this, &CReelboardView::OnLoadFinished);
     KeepToOwnPages();
     navigationClock_.start();
 }
@@ -71,8 +89,8 @@ void CReelboardView::ConnectLibraryHost() {
     // refreshes are posted. Every call dies at the gate once the window is closing.
     host.ShowStatus = [gate, this](const QString& text) { gate->Send([this, text] { Q_EMIT StatusText(text); }); };
     host.LibraryReady = [gate, this] { gate->Send([this] { OnLibraryReady(); }); };
-    host.WallRefresh = [gate, this] { gate->Post([this] { OnWallRefresh(); }); };
-    host.DetailRebuilt = [gate, this](const QString&) { gate->Post([this] { OnDetailRebuilt(); }); };
+    // The wall is not reloaded after each lookup: the changed movies' items are replaced in place.
+    host.MovieChanged = [gate, this](const QString& path) { gate->Post([this, path] { OnMovieChanged(path); }); };
     // First start: the rewritten folder list opens in the user's editor.
     host.OpenFolderList = [gate](const QString& path) { gate->Post([path] { OpenWithShell(path); }); };
 }
@@ -81,6 +99,10 @@ void CReelboardView::OnInitialUpdate() {
     if (started_)
         return; // one pipeline per library
     started_ = true;
+    StartScan();
+}
+
+void CReelboardView::StartScan() {
     ConnectLibraryHost();
     Q_EMIT StatusText(u"搜索目录"_s);
     StartLibraryThread(library_, 0, pipeline_);
@@ -96,21 +118,134 @@ void CReelboardView::OnLibraryReady() {
     Navigate(DecodeText(StartPageText));
 }
 
-void CReelboardView::OnWallRefresh() {
-    if (!appInactive_)
-        return;
-    if (url().toString().indexOf(u"menu.html"_s) > 0)
-        reload();
-}
-
 void CReelboardView::OnActivateApp(bool active) {
     appInactive_ = !active;
 }
 
-void CReelboardView::OnDetailRebuilt() {
+QString CReelboardView::ShownFile() const {
     const QUrl shown = url();
-    if (shown.toString().contains(u"detail.html"_s))
-        setUrl(shown);
+    return shown.isLocalFile() ? shown.fileName() : QString();
+}
+
+void CReelboardView::OnMovieChanged(const QString& filePath) {
+    pendingChanges_.insert(filePath);
+    changedSinceLoad_.insert(filePath);
+    if (!changeTimer_->isActive())
+        changeTimer_->start();
+}
+
+void CReelboardView::FlushMovieChanges() {
+    const QSet<QString> changed = std::exchange(pendingChanges_, {});
+    if (!scriptReady_)
+        return;
+    const QString file = ShownFile();
+    if (file == u"menu.html"_s || file == u"menu_search.html"_s)
+        ReplaceWallItems(changed);
+    // Only the movie's own detail view: an edit form holds what the user is typing.
+    else if (file == u"detail.html"_s && shown_.mode == DetailView && changed.contains(shown_.movie))
+        ShowAgain(ShowDetail(*library_, shown_.movie, DetailView));
+}
+
+void CReelboardView::ReplaceWallItems(const QSet<QString>& paths) {
+    if (paths.isEmpty())
+        return;
+    std::vector<MovieRecord> records;
+    {
+        std::lock_guard lock(library_->RecordsMutex);
+        if (movieIndex_.isEmpty())
+            for (size_t i = 0; i < library_->Movies.size(); ++i)
+                movieIndex_.insert(library_->Movies[i].FilePath, i);
+        for (const QString& path : paths)
+            if (auto found = movieIndex_.constFind(path); found != movieIndex_.cend())
+                records.push_back(library_->Movies[*found]);
+    }
+    QJsonArray items;
+    for (const MovieRecord& record : records)
+        items.append(MakeWallItem(record)); // the thumbnail was made by the thread that stored the poster
+    const QString call = u"window.ReelboardReplaceItems && window.ReelboardReplaceItems(%1)"_s.arg(
+        QString::fromUtf8(QJsonDocument(items).toJson(QJsonDocument::Compact)));
+    page()->runJavaScript(call);
+}
+
+void CReelboardView::ShowAgain(const QString& path) {
+    if (path.isEmpty())
+        return;
+    page()->runJavaScript(u"window.scrollY"_s, [this, path](const QVariant& y) {
+        if (stopped_)
+            return;
+        Navigate(path);
+        restoreScroll_ = y.toInt();
+    });
+}
+
+void CReelboardView::OnLoadFinished(bool ok) {
+    const QString file = ShownFile();
+    if (ok && restoreScroll_ > 0)
+        page()->runJavaScript(u"window.scrollTo(0, %1)"_s.arg(restoreScroll_));
+    restoreScroll_ = -1;
+    if (ok && (file == u"menu.html"_s || file == u"menu_search.html"_s))
+        ReplaceWallItems(changedSinceLoad_);
+    changedSinceLoad_.clear();
+}
+
+void CReelboardView::RefreshShownPage() {
+    if (!scriptReady_) {
+        reload();
+        return;
+    }
+    const QString file = ShownFile();
+    QString path;
+    if (file == u"menu.html"_s)
+        path = BuildWallPage(*library_);
+    else if (file == u"menu_search.html"_s)
+        path = BuildFilterPage(*library_, shown_.searchText);
+    else if (file == u"detail.html"_s)
+        path = ShowDetail(*library_, shown_.movie, shown_.mode);
+    if (path.isEmpty())
+        reload();
+    else
+        ShowAgain(path);
+}
+
+void CReelboardView::BackToWall() {
+    if (scriptReady_ && ShownFile() != u"menu.html"_s)
+        ExtCommand(3, QString());
+}
+
+void CReelboardView::FocusSearchBox() {
+    page()->runJavaScript(u"(function(){var q=document.getElementById('q');if(q){q.focus();q.select();}})()"_s);
+}
+
+void CReelboardView::EditFolderList() {
+    OpenWithShell(EnsureFolderList());
+}
+
+void CReelboardView::Rescan() {
+    if (!scriptReady_ || stopped_)
+        return;
+    scriptReady_ = false;
+    gate_->Close();
+    const std::shared_ptr<MovieLibrary> old = std::exchange(library_, std::make_shared<MovieLibrary>());
+    ::StopLibraryThreads(old);
+    gate_ = std::make_shared<HostGate>(this);
+    movieIndex_.clear();
+    pendingChanges_.clear();
+    changedSinceLoad_.clear();
+    shown_ = {};
+    Navigate(WaitingPageAddress());
+    // A thread busy in a download ends at its next stop check; until then it may still store a
+    // result the new scan should read. Each thread holds the old library until it ends.
+    auto* wait = new QTimer(this);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    connect(wait, &QTimer::timeout, this, [this, wait, old, clock] {
+        if (old.use_count() > 1 && clock->elapsed() < 30000)
+            return;
+        wait->deleteLater();
+        if (!stopped_)
+            StartScan();
+    });
+    wait->start(20);
 }
 
 void CReelboardView::StopLibraryThreads() {
@@ -129,19 +264,48 @@ void CReelboardView::StopLibraryThreads() {
 
 bool CReelboardView::ExtCommand(int command, const QString& arg) {
     // The channel does not say which document called; the one shown is the only one with the bridge.
-    if (!scriptReady_ || !IsOwnPage(url()))
+    if (!IsOwnPage(url()))
+        return false;
+    if (command == CloseCommand) {
+        // After this call has returned to the page; closing needs no library.
+        QTimer::singleShot(0, this, [this] { Q_EMIT CloseRequested(); });
+        return true;
+    }
+    if (!scriptReady_)
         return false;
     static const ShellCalls desktop{OpenWithShell, ShowInFileManager};
-    const QString page = RunScriptCommand(*library_, command, arg, desktop);
-    if (!page.isEmpty())
-        Navigate(page);
+    switch (command) {
+    case RefreshCommand:
+        RefreshShownPage();
+        return true;
+    case EditFolderListCommand:
+        EditFolderList();
+        return true;
+    case RescanCommand:
+        QTimer::singleShot(0, this, &CReelboardView::Rescan);
+        return true;
+    default:
+        break;
+    }
+    QString movie;
+    const QString page = RunScriptCommand(*library_, command, arg, desktop, &movie);
+    if (page.isEmpty())
+        return true;
+    if (command == 3)
+        shown_ = {QString(), DetailView, RemoveQuotes(arg)};
+    else if (command == 5)
+        shown_.mode = DetailView; // the edited movie's detail view, after its form
+    else
+        shown_ = {movie, command == 4 ? EditForm : DetailView, QString()};
+    Navigate(page);
     return true;
 }
 
 void CReelboardView::Navigate(const QString& address) {
     navigationClock_.restart();
     if (address.startsWith(u"about:"_s)) {
-        setHtml(address.mid(6));
+        // The dark of the other pages, also for a page of bare markup.
+        setHtml(u"<style>html{background:#0f1115;color:#e6e9ef}</style>"_s + address.mid(6));
         return;
     }
     if (address.startsWith(u'/')) {

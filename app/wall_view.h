@@ -3,6 +3,8 @@
 #include "library/movie_library.h"
 
 #include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QWebEngineView>
 #include <functional>
@@ -10,6 +12,7 @@
 
 class CScriptBridge;
 class HostGate;
+class QTimer;
 
 // The browser that fills the main window. It owns the library, runs the pipeline thread, shows the
 // pages the pipeline and the page script ask for, and stops the threads when the window closes.
@@ -26,12 +29,23 @@ public:
     void OnInitialUpdate();
     // The pipeline's "library ready": script commands are accepted from now on; the start page shows.
     void OnLibraryReady();
-    // The pipeline's wall refresh, and F5: reloads the wall, but only while the application is in the
-    // background, so that it never changes under the user's hands.
-    void OnWallRefresh();
     void OnActivateApp(bool active);
-    // The pipeline rewrote "detail.html" after a retry: shown again if it is the page on screen.
-    void OnDetailRebuilt();
+    // The pipeline changed a movie's information or picture: the wall or filter page shown gets the
+    // movie's new item in place (gathered for a moment, so a burst of posters is one page update);
+    // the movie's detail view, if shown, is built again. An edit form or any other page stays.
+    void OnMovieChanged(const QString& filePath);
+    // F5: builds the page shown again from the library and shows it at the same scroll position.
+    void RefreshShownPage();
+    // Esc, Backspace, Alt+Left: the wall (nothing when it is shown already).
+    void BackToWall();
+    // Ctrl+F: the cursor in the page's search box.
+    void FocusSearchBox();
+    // Opens "dirs.txt" in the user's editor, creating it from the built-in folder list if missing.
+    void EditFolderList();
+    // Stops the threads, scans the folders of the current "dirs.txt" into a new library and shows
+    // its wall. Every change is already in the metadata files, which the new scan reads; the scan
+    // waits (a while) for the old threads to end, so that none is still storing a result.
+    void Rescan();
     // The stop sequence, run when the window closes. Never waits for a busy thread.
     void StopLibraryThreads();
 
@@ -53,9 +67,35 @@ public:
 Q_SIGNALS:
     // A progress text for the main frame's status bar.
     void StatusText(const QString& text);
+    // Ctrl+Q from the page: close the window as its close button does.
+    void CloseRequested();
 
 private:
+    // What the page shown displays, to build it again.
+    struct ShownPage {
+        QString movie;      // detail.html: the movie's FilePath
+        int mode = 0;       // detail.html: detail view or edit form
+        QString searchText; // menu_search.html
+    };
+
     void ConnectLibraryHost();
+    QString ShownFile() const;
+    void FlushMovieChanges();
+    void ReplaceWallItems(const QSet<QString>& paths);
+    // Shows `path` (a page just built for what is shown) at the scroll position of the page shown.
+    void ShowAgain(const QString& path);
+    void OnLoadFinished(bool ok);
+    void StartScan();
+
+    // FilePath to index in Movies, for the library it was made for (Movies never changes once ready).
+    QHash<QString, size_t> movieIndex_;
+    ShownPage shown_;
+    QSet<QString> pendingChanges_;
+    // Changes since the last page load: sent again once a wall page has loaded, in case they arrived
+    // while its file was being written or read.
+    QSet<QString> changedSinceLoad_;
+    QTimer* changeTimer_ = nullptr;
+    int restoreScroll_ = -1;
     void KeepToOwnPages();
 
     std::shared_ptr<MovieLibrary> library_;

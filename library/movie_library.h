@@ -17,7 +17,7 @@ struct LibraryHost {
     std::function<void(const QString&)> ShowStatus;     // waits until the text is shown
     std::function<void()> LibraryReady;                 // waits until the host has handled it
     std::function<void()> WallRefresh;                  // posted, never waits
-    std::function<void(const QString&)> DetailRebuilt;  // posted: "detail.html" was rewritten for a retry
+    std::function<void(const QString&)> MovieChanged;   // posted: a movie's information or picture changed (FilePath)
     std::function<void(const QString&)> OpenFolderList; // posted: open the rewritten "dirs.txt" (full path) for editing
 };
 

@@ -56,9 +56,13 @@ QString BracketText(const MovieRecord& record) {
 }
 
 QString WallPicture(const MovieRecord& record) {
-    if (record.FolderVideoCount < 2)
-        return record.FolderImage;
     const QString poster = record.FilePath + u".jpg"_s;
+    if (record.FolderVideoCount < 2) {
+        // The scan found no picture in the folder: the poster downloaded since is the movie's picture.
+        if (record.FolderImage.isEmpty() && QFileInfo::exists(poster))
+            return poster;
+        return record.FolderImage;
+    }
     // In a crowded folder the first image is rarely this movie's: better no picture until the poster comes.
     if (record.FolderVideoCount > 10 || record.FolderImageCount > 20 || QFileInfo::exists(poster))
         return poster;

@@ -1,7 +1,10 @@
 #include "pipeline/download_workers.h"
 
+#include "pages/wall_item.h"
 #include "pipeline/thread_control.h"
 #include "web/poster.h"
+
+#include <QFileInfo>
 
 #include <QRandomGenerator>
 #include <optional>
@@ -41,14 +44,27 @@ int PosterWorkerThread(MovieLibrary& library) {
         const std::optional<MovieRecord> movie = TakeRandomMovie(library);
         if (!movie)
             break;
-        ShowWorkerStatus(library, u"下载图片:"_s + movie->DisplayTitle);
-        const bool stored = DownloadPoster(*movie, &library.StopRequested);
+        const bool stored = StorePoster(library, *movie);
         ++library.Counts.PostersDone;
-        if (stored)
-            ++library.Counts.PostersStored;
-        ShowWorkerStatus(library, u"下载图片成功:"_s + movie->DisplayTitle);
+        if (stored && !library.StopRequested && library.Host.MovieChanged)
+            library.Host.MovieChanged(movie->FilePath);
     }
     return 1;
+}
+
+bool StorePoster(MovieLibrary& library, const MovieRecord& movie) {
+    ShowWorkerStatus(library, u"下载图片:"_s + movie.DisplayTitle);
+    const bool stored = DownloadPoster(movie, &library.StopRequested);
+    if (stored) {
+        ++library.Counts.PostersStored;
+        // Made here rather than by the window, which shows the new picture at once.
+        WallThumbnail(movie);
+    }
+    // A poster kept from an earlier run, or the folder's picture the wall shows, is no failure.
+    const QString picture = WallPicture(movie);
+    const bool hasPicture = stored || (!picture.isEmpty() && QFileInfo::exists(picture));
+    ShowWorkerStatus(library, (hasPicture ? u"下载图片成功:"_s : u"下载图片失败:"_s) + movie.DisplayTitle);
+    return stored;
 }
 
 void StartPosterWorkers(const std::shared_ptr<MovieLibrary>& library) {

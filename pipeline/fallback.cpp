@@ -168,3 +168,13 @@ void RunFallbackStage(MovieLibrary& library) {
         return;
     RewriteFolderList(library);
 }
+
+QString EnsureFolderList() {
+    const QString path = QDir::current().absoluteFilePath(u"dirs.txt"_s);
+    if (!QFileInfo::exists(path)) {
+        QStringList folders = SplitString(DecodeText(DefaultFolderList), u'\n');
+        folders.removeAll(QString());
+        WriteFileAtomically(path, FolderListBytes(DecodeWideText(FolderListHeader), folders));
+    }
+    return path;
+}

@@ -35,3 +35,7 @@ enum class FallbackOutcome { Created, Rewritten, Unchanged, NotWritten };
 
 // The wall's word on a fallback: that the folder list at `path` gave no video, and what was done.
 QString FallbackNotice(const QString& path, FallbackOutcome outcome, qsizetype keptLines);
+
+// "dirs.txt" in the working folder, for the user to edit: written from the built-in folder list when
+// it does not exist. Returns its full path.
+QString EnsureFolderList();

@@ -1,7 +1,6 @@
 #include "pipeline/stages.h"
 
 #include "library/movie_xml.h"
-#include "pages/detail_page.h"
 #include "pages/wall_page.h"
 #include "pipeline/download_workers.h"
 #include "pipeline/thread_control.h"
@@ -71,11 +70,16 @@ void LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
     copy = record;
 }
 
-// Writes "detail.html" for `movie` and lets the window show it again if it shows the detail page.
-void RebuildDetailPage(MovieLibrary& library, const MovieRecord& movie) {
-    const QString path = BuildDetailPage(library, movie, QString(), DetailView);
-    if (!path.isEmpty() && !library.StopRequested && library.Host.DetailRebuilt)
-        library.Host.DetailRebuilt(path);
+// Tells the window that `movie` looks different now; it updates the page it shows, if that page
+// shows the movie.
+void PostMovieChanged(MovieLibrary& library, const QString& filePath) {
+    if (!library.StopRequested && library.Host.MovieChanged)
+        library.Host.MovieChanged(filePath);
+}
+
+// The status text after a lookup: success only when the lookup gave the movie information.
+QString LookupResultText(const MovieRecord& movie) {
+    return (LookupFoundInformation(movie) ? u"下载信息成功:"_s : u"下载信息失败:"_s) + movie.DisplayTitle;
 }
 
 void RewriteWall(MovieLibrary& library, WallRewrites& rewrites) {
@@ -105,8 +109,9 @@ bool RunLookupStage(MovieLibrary& library, const std::function<qint64()>& now) {
         int queued = 0;
         for (const MovieRecord& record : library.Movies)
             queued += NeedsLookup(record) ? 1 : 0;
-        library.Counts.LookupsQueued = queued;
-        library.Counts.PostersQueued = static_cast<int>(library.Movies.size());
+        // Added to: a retry may have been counted already.
+        library.Counts.LookupsQueued += queued;
+        library.Counts.PostersQueued += static_cast<int>(library.Movies.size());
     }
     // Movies is never resized after collation, so its records stay where they are.
     for (MovieRecord& record : library.Movies) {
@@ -120,9 +125,10 @@ bool RunLookupStage(MovieLibrary& library, const std::function<qint64()>& now) {
             ++library.Counts.LookupsDone;
             if (LookupFoundInformation(copy))
                 ++library.Counts.LookupsFound;
-            ShowStageStatus(library, u"下载信息成功:"_s + copy.DisplayTitle);
+            ShowStageStatus(library, LookupResultText(copy));
             if (LookupFoundInformation(copy))
                 NoteWallChange(rewrites);
+            PostMovieChanged(library, copy.FilePath);
         }
         // Also after a movie that needed no lookup: a change owed since is shown within the interval.
         if (WallRewriteDue(rewrites))
@@ -172,11 +178,19 @@ bool ServeOneRetry(MovieLibrary& library) {
         library.RetryQueue.pop_back();
     }
     MovieRecord copy = CopyRecord(library, *record);
+    ShowStageStatus(library, u"下载信息:"_s + copy.DisplayTitle);
     LookUp(library, *record, copy);
-    RebuildDetailPage(library, copy);
-    // The page lists the posters it finds on disk: build it again once the new ones are there.
-    if (DownloadPoster(copy, &library.StopRequested))
-        RebuildDetailPage(library, copy);
+    ++library.Counts.LookupsDone;
+    if (LookupFoundInformation(copy))
+        ++library.Counts.LookupsFound;
+    ShowStageStatus(library, LookupResultText(copy));
+    PostMovieChanged(library, copy.FilePath);
+    // The pages show the posters found on disk: once more when the new ones are there.
+    ++library.Counts.PostersQueued;
+    const bool stored = StorePoster(library, copy);
+    ++library.Counts.PostersDone;
+    if (stored)
+        PostMovieChanged(library, copy.FilePath);
     return true;
 }
 

@@ -182,12 +182,17 @@ TEST(WallItem, ImageChoice) {
     MovieRecord record = Record(folder.file(u"a.avi"_s));
     record.FolderImage = folder.file(u"cover.jpg"_s);
 
-    // Alone in its folder: the folder image, even when the movie's own poster exists.
+    // Alone in its folder: the folder image, even when the movie's own poster exists; the poster only
+    // when the scan found no picture there (it was downloaded since).
     record.FolderVideoCount = 1;
     EXPECT_EQ(WallPicture(record), folder.file(u"cover.jpg"_s));
     record.FolderImage.clear();
-    EXPECT_EQ(WallPicture(record), QString());
-    EXPECT_EQ(Parse(MakeWallItem(record)).imageSource, QString());
+    EXPECT_EQ(WallPicture(record), folder.file(u"a.avi.jpg"_s));
+    EXPECT_EQ(Parse(MakeWallItem(record)).imageSource, FileUrl(folder.file(u"a.avi.thumb.jpg"_s)));
+    QFile::remove(folder.file(u"a.avi.thumb.jpg"_s));
+    MovieRecord lone = Record(folder.file(u"c.avi"_s));
+    lone.FolderVideoCount = 1;
+    EXPECT_EQ(Parse(MakeWallItem(lone)).imageSource, QString());
     record.FolderImage = folder.file(u"cover.jpg"_s);
 
     // Shared folder: the poster when it exists.

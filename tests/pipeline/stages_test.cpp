@@ -33,13 +33,10 @@ protected:
             ++refreshes;
             wallAtRefresh = QFileInfo::exists(u"menu.html"_s);
         };
-        library->Host.DetailRebuilt = [this](const QString& path) {
+        library->Host.MovieChanged = [this](const QString& path) {
             std::lock_guard lock(mutex);
-            rebuilt.append(path);
-            rebuiltAt.push_back(std::chrono::steady_clock::now());
-            QFile page(path);
-            page.open(QIODevice::ReadOnly);
-            rebuiltPages.append(QString::fromUtf8(page.readAll()));
+            changed.append(path);
+            changedAt.push_back(std::chrono::steady_clock::now());
         };
     }
 
@@ -64,9 +61,8 @@ protected:
     QStringList statuses;
     int refreshes = 0;
     bool wallAtRefresh = false;
-    QStringList rebuilt;
-    QStringList rebuiltPages;
-    std::vector<std::chrono::steady_clock::time_point> rebuiltAt;
+    QStringList changed;
+    std::vector<std::chrono::steady_clock::time_point> changedAt;
 };
 
 } // namespace
@@ -91,6 +87,7 @@ TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
     AddMovie(u"Delta"_s, u"known"_s);
     for (const MovieRecord& movie : library->Movies)
         ServeLookup(server, movie, {u"found " + movie.DisplayTitle, {u"http://img.test/"_s + movie.DisplayTitle}});
+    AddMovie(u"Epsilon"_s); // the web knows nothing of it
 
     EXPECT_TRUE(RunLookupStage(*library));
 
@@ -102,15 +99,22 @@ TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
     EXPECT_TRUE(library->Movies[1].Overview.contains(u"found beta"_s));
     EXPECT_EQ(library->Movies[2].Overview, NothingExtracted);
     EXPECT_EQ(library->Movies[3].Overview, u"known"_s);
-    EXPECT_EQ(statuses,
-              (QStringList{u"下载信息:alpha"_s, u"下载信息成功:alpha"_s, u"下载信息:beta"_s, u"下载信息成功:beta"_s}));
-    EXPECT_EQ(refreshes, 2);
+    EXPECT_TRUE(library->Movies[4].Overview.startsWith(u"错误："_s));
+    EXPECT_EQ(statuses, (QStringList{u"下载信息:alpha"_s, u"下载信息成功:alpha"_s, u"下载信息:beta"_s,
+                                     u"下载信息成功:beta"_s, u"下载信息:epsilon"_s, u"下载信息失败:epsilon"_s}));
+    EXPECT_EQ(changed,
+              QStringList({library->Movies[0].FilePath, library->Movies[1].FilePath, library->Movies[4].FilePath}));
+    EXPECT_EQ(library->Counts.LookupsQueued, 3);
+    EXPECT_EQ(library->Counts.LookupsDone, 3);
+    EXPECT_EQ(library->Counts.LookupsFound, 2);
+    EXPECT_EQ(refreshes, 3);
     EXPECT_TRUE(wallAtRefresh) << "the wall is rewritten before the refresh is posted";
     EXPECT_FALSE(library->WallPagePath.isEmpty());
 
     // Copies in Movies order, holding what the lookup found (the workers need picurl).
-    ASSERT_EQ(library->PosterQueue.size(), 4u);
-    for (size_t i = 0; i < 4; ++i)
+    ASSERT_EQ(library->PosterQueue.size(), 5u);
+    EXPECT_EQ(library->Counts.PostersQueued, 5);
+    for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(library->PosterQueue[i].FilePath, library->Movies[i].FilePath);
     EXPECT_EQ(library->PosterQueue[0].picurl, library->Movies[0].picurl);
     EXPECT_TRUE(library->PosterQueue[0].picurl.contains(u"http://img.test/alpha"_s));
@@ -220,14 +224,15 @@ TEST_F(StagesTest, RetryServesTheLastRequestFirstAndShowsTheNewPage) {
     EXPECT_TRUE(beta.Overview.contains(u"beta again"_s));
     EXPECT_EQ(alpha.Overview, NothingExtracted);
     EXPECT_TRUE(QFileInfo::exists(beta.FilePath + u".jpg"_s));
-    // Shown once after the lookup and once more when the poster is there.
-    ASSERT_EQ(rebuilt.size(), 2);
-    EXPECT_TRUE(rebuilt[0].endsWith(u"/detail.html"_s));
-    EXPECT_EQ(rebuilt[1], rebuilt[0]);
+    // Announced once after the lookup and once more when the poster is there; no page is written
+    // behind the window's back.
+    EXPECT_EQ(changed, QStringList({beta.FilePath, beta.FilePath}));
+    EXPECT_FALSE(QFileInfo::exists(u"detail.html"_s));
 
     ASSERT_TRUE(ServeOneRetry(*library));
     EXPECT_TRUE(alpha.Overview.contains(u"alpha again"_s));
-    EXPECT_EQ(rebuilt.size(), 3) << "no poster stored, so no second rebuild";
+    EXPECT_EQ(changed.size(), 3) << "no poster stored, so no second notice";
+    EXPECT_EQ(changed.last(), alpha.FilePath);
     EXPECT_FALSE(ServeOneRetry(*library));
     EXPECT_TRUE(library->RetryQueue.empty());
 }
@@ -245,14 +250,14 @@ TEST_F(StagesTest, RetryServiceServesOneRequestASecondUntilStopped) {
     while (true) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         std::lock_guard lock(mutex);
-        if (rebuilt.size() >= 2)
+        if (changed.size() >= 2)
             break;
     }
     RequestStop(*library);
     service.join(); // the sleep wakes on the stop
     std::lock_guard lock(mutex);
-    ASSERT_EQ(rebuilt.size(), 2);
-    EXPECT_GE(rebuiltAt[1] - rebuiltAt[0], std::chrono::milliseconds(900));
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_GE(changedAt[1] - changedAt[0], std::chrono::milliseconds(900));
     EXPECT_TRUE(beta.Overview.contains(u"beta again"_s));
     EXPECT_TRUE(alpha.Overview.contains(u"alpha again"_s));
 }

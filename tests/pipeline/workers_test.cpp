@@ -101,11 +101,14 @@ TEST(WorkersTest, OneWorkerTakesTheQueueInRandomOrder) {
     order.sort();
     queued.sort();
     EXPECT_EQ(order, queued);
-    // Each text pair belongs to one movie: start, then success, with nothing between on one worker.
+    // Each text pair belongs to one movie: start, then the end, with nothing between on one worker.
+    // No address, so no poster: the end says so.
     std::lock_guard lock(log.mutex);
     ASSERT_EQ(log.texts.size(), 50);
     for (int i = 0; i < 50; i += 2)
-        EXPECT_EQ(log.texts[i + 1], u"下载图片成功:"_s + log.texts[i].mid(5));
+        EXPECT_EQ(log.texts[i + 1], u"下载图片失败:"_s + log.texts[i].mid(5));
+    EXPECT_EQ(library.Counts.PostersDone, 25);
+    EXPECT_EQ(library.Counts.PostersStored, 0);
 }
 
 TEST(WorkersTest, EmptyQueueOrStopEndsEveryWorkerAtOnce) {
