@@ -147,15 +147,16 @@ qsizetype LabelMarksIn(const std::vector<qsizetype>& labels, qsizetype from, qsi
 }
 
 // The density rises only some way into a block of labelled lines whose first lines are thin (indented,
-// short): the region starts at the tag before the first label mark that lies within a window of it.
+// short), or in the middle of its first line: the region starts at the tag before the first label mark
+// that lies within a window of it, so that the extraction, which starts after the first tag, keeps it.
 qsizetype StartOfLabelledBlock(const QString& page, const std::vector<qsizetype>& labels, qsizetype start) {
     auto first = std::lower_bound(labels.begin(), labels.end(), start);
-    while (first != labels.begin() && *(first - 1) >= start - 2 * HalfWindow) {
-        --first;
-        const qsizetype tag = page.lastIndexOf(u'<', *first);
-        start = tag >= 0 && tag >= *first - 2 * HalfWindow ? tag : *first;
-    }
-    return start;
+    while (first != labels.begin() && *(first - 1) >= start - 2 * HalfWindow)
+        start = *--first;
+    if (first == labels.end())
+        return start;
+    const qsizetype tag = page.lastIndexOf(u'<', *first);
+    return tag >= 0 && tag >= *first - 2 * HalfWindow ? std::min(tag, start) : start;
 }
 
 } // namespace
