@@ -1,6 +1,7 @@
 #include "app/wall_view.h"
 
 #include "app/host_gate.h"
+#include "app/page_guard.h"
 #include "app/script_bridge.h"
 #include "app/script_commands.h"
 #include "app/shell.h"
@@ -12,6 +13,8 @@
 
 #include <QDir>
 #include <QUrl>
+#include <QWebEngineNavigationRequest>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 
@@ -30,7 +33,30 @@ CReelboardView::CReelboardView(QWidget* parent, ThreadBody pipeline)
     settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     bridge_ = new CScriptBridge([this](int command, const QString& arg) { return ExtCommand(command, arg); }, this);
     InstallScriptBridge(page(), bridge_);
+    KeepToOwnPages();
     navigationClock_.start();
+}
+
+void CReelboardView::KeepToOwnPages() {
+    // The view shows only Reelboard's pages: a link to the web opens in the user's browser and the
+    // view stays where it is; any other way a page tries to leave is refused. The program's own
+    // navigations (typed ones) always pass.
+    connect(page(), &QWebEnginePage::navigationRequested, this, [](QWebEngineNavigationRequest& request) {
+        // A frame inside a page, too, may show only a page of the working folder: the bridge answers
+        // whatever the page on top shows.
+        const bool own = IsOwnPage(request.url()) && (request.isMainFrame() || request.url().isLocalFile());
+        if (request.navigationType() == QWebEngineNavigationRequest::TypedNavigation || own)
+            return;
+        request.reject();
+        if (request.isMainFrame() && request.navigationType() == QWebEngineNavigationRequest::LinkClickedNavigation &&
+            IsWebAddress(request.url()))
+            OpenWithShell(request.url().toString(QUrl::FullyEncoded));
+    });
+    // No second window: a link meant for one opens in the browser too.
+    connect(page(), &QWebEnginePage::newWindowRequested, this, [](QWebEngineNewWindowRequest& request) {
+        if (request.isUserInitiated() && IsWebAddress(request.requestedUrl()))
+            OpenWithShell(request.requestedUrl().toString(QUrl::FullyEncoded));
+    });
 }
 
 CReelboardView::~CReelboardView() {
@@ -102,7 +128,8 @@ void CReelboardView::StopLibraryThreads() {
 }
 
 bool CReelboardView::ExtCommand(int command, const QString& arg) {
-    if (!scriptReady_)
+    // The channel does not say which document called; the one shown is the only one with the bridge.
+    if (!scriptReady_ || !IsOwnPage(url()))
         return false;
     static const ShellCalls desktop{OpenWithShell, ShowInFileManager};
     const QString page = RunScriptCommand(*library_, command, arg, desktop);

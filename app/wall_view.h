@@ -35,7 +35,8 @@ public:
     // The stop sequence, run when the window closes. Never waits for a busy thread.
     void StopLibraryThreads();
 
-    // Page script's command `command` with `arg`; false (doing nothing) until the library is ready.
+    // Page script's command `command` with `arg`; false (doing nothing) until the library is ready, and
+    // for every page that is not one of Reelboard's own.
     bool ExtCommand(int command, const QString& arg);
 
     // Shows an address: "about:" followed by markup, a page file's full path, or a URL.
@@ -55,6 +56,7 @@ Q_SIGNALS:
 
 private:
     void ConnectLibraryHost();
+    void KeepToOwnPages();
 
     std::shared_ptr<MovieLibrary> library_;
     std::shared_ptr<HostGate> gate_;

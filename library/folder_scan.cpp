@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <dirent.h>
@@ -213,6 +214,23 @@ int ScanListedFolder(MovieLibrary& library, QString line) {
     DropTrailingSeparator(line);
     ScanFolder(library, ExpandHome(line));
     return 0;
+}
+
+bool NamesMissingFolder(QString line) {
+    line = line.trimmed();
+    if (line.startsWith(QChar(0xFEFF)))
+        line = line.mid(1).trimmed();
+    if (line.isEmpty())
+        return false;
+    if (!IsNetworkLine(line)) {
+        DropTrailingSeparator(line);
+        return !QFileInfo(ExpandHome(line)).isDir();
+    }
+    QString path = line.indexOf(u'\t') > 0 ? SplitString(line, u'\t').value(0) : line;
+    DropTrailingSeparator(path);
+    const std::optional<ShareAddress> share = ParseShareAddress(path);
+    const QString local = share ? LocalSharePath(*share) : QString();
+    return local.isEmpty() || !QFileInfo(local).isDir();
 }
 
 void ScanFolder(MovieLibrary& library, const QString& folder) {

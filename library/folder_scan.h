@@ -12,6 +12,10 @@ inline constexpr qint64 MinimumVideoBytes = 30000000;
 // folder. Always returns 0.
 int ScanListedFolder(MovieLibrary& library, QString line);
 
+// True when a folder-list line names a folder that does not exist now, or a share that is not
+// mounted (an unplugged disk, an offline server); false for an empty line.
+bool NamesMissingFolder(QString line);
+
 // Scans `folder` depth-first, each folder's entries in name order (letters without case first, then
 // exactly): appends a record for every video
 // and, after its subfolders' summaries, the folder's own FolderSummary, whose Path is `folder` as

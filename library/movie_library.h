@@ -52,6 +52,8 @@ struct MovieLibrary {
     // stop sequence may be looking at the same slots.
     std::mutex ThreadsMutex;
     QString UpdateNotice; // guarded by RecordsMutex
+    // What the folder-list fallback found and did, shown in the wall's head; guarded by RecordsMutex.
+    QString FolderListNotice;
     LibraryHost Host;     // stands for the view and the main frame
     QString WallPagePath; // guarded by RecordsMutex
     WorkCounts Counts;

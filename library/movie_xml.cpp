@@ -46,13 +46,10 @@ const QString DocumentStart = u"<?xml version=\"1.0\" encoding=\"Unicode\"?>\n<C
 
 // The byte-order mark, then the text as UTF-16 LE.
 QByteArray Utf16LeBytes(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(2 + text.size() * 2);
-    bytes.append("\xFF\xFE", 2);
-    for (QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
+    QByteArray bytes(2 + text.size() * 2, Qt::Uninitialized);
+    bytes[0] = '\xFF';
+    bytes[1] = '\xFE';
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data() + 2);
     return bytes;
 }
 

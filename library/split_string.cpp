@@ -2,17 +2,13 @@
 
 QStringList SplitString(const QString& text, QChar separator) {
     QStringList parts;
-    QString current;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != separator) {
-            current += c;
-        } else if (i > 0) {
-            parts.append(current);
-            current.clear();
-        }
+    // A separator at position 0 yields nothing; an empty element is a null string.
+    qsizetype start = !text.isEmpty() && text.front() == separator ? 1 : 0;
+    for (qsizetype at = text.indexOf(separator, start); at >= 0; at = text.indexOf(separator, start)) {
+        parts.append(at == start ? QString() : text.mid(start, at - start));
+        start = at + 1;
     }
-    if (!current.isEmpty())
-        parts.append(current);
+    if (start < text.size())
+        parts.append(text.mid(start));
     return parts;
 }

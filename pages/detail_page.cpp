@@ -42,7 +42,8 @@ QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
     // The path lands inside script strings of event attributes; every other value is page text.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
     const QString overview = EscapeHtml(movie.Overview).replace(u'\n', u"<br>"_s) + RetryLink(path);
-    const QString format =
+    // The built-in texts never change: decoded once.
+    static const QString format =
         DecodeText(DetailHeaderTemplate) + u"%s<div style='clear:both'></div>"_s + DecodeText(DetailBodyTemplate);
     return FillTemplate(format,
                         {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), relatedItems,
@@ -60,7 +61,7 @@ QString EditFormPage(const MovieRecord& movie) {
     // Form values are escaped so that the form hands back exactly what is shown; the short fields
     // without the labels the page gave them, as the next start reads them.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
-    const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
+    static const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
     return FillTemplate(
         format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), FormValue(movie.FilePath),
                  FormValue(CleanFieldValue(movie.Title)), FormValue(CleanFieldValue(movie.OriginalTitle)), path,
@@ -84,12 +85,12 @@ QStringList SortedByName(QStringList paths) {
 QStringList DetailPictures(const MovieRecord& movie) {
     QStringList pictures;
     if (movie.FolderVideoCount <= 2 && movie.FolderImageCount > 0) {
-        // Name filters without QDir::CaseSensitive match any letter case.
-        // Hidden files too: the scan counted them.
-        QDirIterator any(movie.Folder, {u"*.jpg"_s}, QDir::Files | QDir::Hidden);
+        // Any letter case, as a name filter would match (without building a pattern per call); hidden
+        // files too: the scan counted them.
+        QDirIterator any(movie.Folder, QDir::Files | QDir::Hidden);
         while (any.hasNext()) {
             const QString path = any.next();
-            if (!IsThumbnail(path))
+            if (any.fileName().endsWith(u".jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(path))
                 pictures << path;
         }
         return SortedByName(pictures);

@@ -2,6 +2,7 @@
 
 #include "library/atomic_file.h"
 #include "pages/builtin_texts.h"
+#include "pages/escape.h"
 #include "pages/page_file.h"
 #include "pages/text_codec.h"
 #include "pages/wall_item.h"
@@ -95,6 +96,8 @@ QString BuildWallPage(MovieLibrary& library) {
         std::lock_guard lock(library.RecordsMutex);
         records = library.Movies;
         notice = library.UpdateNotice;
+        if (!library.FolderListNotice.isEmpty())
+            notice = EscapeHtml(library.FolderListNotice) + u' ' + notice;
     }
     const QString count = u' ' + QString::number(records.size()) + u" 部视频 "_s + notice;
     // Converted to UTF-8 chunk by chunk on the item threads: the page of a large collection runs to megabytes.

@@ -5,10 +5,12 @@
 #include "library/split_string.h"
 #include "pages/builtin_texts.h"
 #include "pages/text_codec.h"
+#include "pipeline/build_thread.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <cstdio>
 
@@ -99,9 +101,60 @@ void ScanFallbackFolders(MovieLibrary& library, const QStringList& lines) {
     }
 }
 
+QStringList UnreachableLines(const QStringList& lines, const QString& header) {
+    QSet<QString> headerLines;
+    for (const QString& line : SplitString(header, u'\n'))
+        headerLines.insert(line.trimmed());
+    QStringList kept;
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.startsWith(QChar(0xFEFF)))
+            line = line.mid(1).trimmed();
+        if (line.isEmpty() || headerLines.contains(line) || kept.contains(line))
+            continue;
+        if (NamesMissingFolder(line))
+            kept.append(line);
+    }
+    return kept;
+}
+
+QString FallbackNotice(const QString& path, FallbackOutcome outcome, qsizetype keptLines) {
+    QString notice = outcome == FallbackOutcome::Created ? u"没有找到目录文件 %1，已扫描默认目录，并新建了这个文件"_s
+                                                         : u"目录文件 %1 所列的目录中没有找到视频，已扫描默认目录"_s;
+    notice = notice.arg(path);
+    if (outcome == FallbackOutcome::Rewritten)
+        notice += u"，并重写了这个文件（原文件保存为 dirs.txt.bak）"_s;
+    else if (outcome == FallbackOutcome::NotWritten)
+        notice += u"，但未能改写这个文件"_s;
+    if (keptLines > 0 && outcome != FallbackOutcome::NotWritten)
+        notice += u"；现在找不到的目录和连接不上的共享（%1 行）仍留在其中，恢复后会再次扫描"_s.arg(keptLines);
+    return notice + u"。请修改后重新启动本程序。"_s;
+}
+
 void RewriteFolderList(MovieLibrary& library) {
     const QString path = QDir::current().absoluteFilePath(u"dirs.txt"_s);
-    ReplaceFolderList(path, FolderListBytes(DecodeWideText(FolderListHeader), FoldersToList(library.Movies)));
+    const QString header = DecodeWideText(FolderListHeader);
+    QFile old(path);
+    const bool existed = old.exists();
+    const QByteArray previous = existed && old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+    old.close();
+    // Lines of a disk or server that is away now stay, after the folders found: they are scanned again
+    // once it is back.
+    const QStringList kept = UnreachableLines(ReadFolderList(), header);
+    QStringList folders = FoldersToList(library.Movies);
+    for (const QString& line : kept)
+        if (!folders.contains(line))
+            folders.append(line);
+    const QByteArray bytes = FolderListBytes(header, folders);
+    FallbackOutcome outcome = FallbackOutcome::NotWritten;
+    if (ReplaceFolderList(path, bytes))
+        outcome = !existed            ? FallbackOutcome::Created
+                  : previous == bytes ? FallbackOutcome::Unchanged
+                                      : FallbackOutcome::Rewritten;
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        library.FolderListNotice = FallbackNotice(path, outcome, kept.size());
+    }
     ShowStatus(library, u"请修改目录文件DIRS.TXT"_s);
     OpenForEditing(library, path);
 }

@@ -24,18 +24,53 @@ bool IsAscii(const QByteArray& bytes) {
     return true;
 }
 
+// One converter per code page and thread, opened on first use: a results page is converted line by
+// line, and opening a converter costs far more than converting a line.
+class Converter {
+public:
+    explicit Converter(const char* codePage) : cd_(iconv_open("UTF-16LE", codePage)) {}
+    ~Converter() {
+        if (IsOpen())
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool IsOpen() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Back to the initial state, whatever the last conversion left.
+    iconv_t Reset() {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return cd_;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+Converter& Cp936() {
+    thread_local Converter converter("CP936");
+    return converter;
+}
+
+Converter& Cp950() {
+    thread_local Converter converter("CP950");
+    return converter;
+}
+
 // Converts with iconv the way the Windows converter behaves with default flags: a byte that does
 // not start a valid sequence becomes U+FFFD and the conversion goes on with the next byte.
-QString ConvertCodePage(const QByteArray& input, const char* codePage) {
+QString ConvertCodePage(const QByteArray& input, Converter& (*converterOf)()) {
     const QByteArray bytes = UpToZero(input);
     if (bytes.isEmpty())
         return {};
     if (IsAscii(bytes)) // every code page here is an ASCII superset
         return QString::fromLatin1(bytes);
 
-    iconv_t cd = iconv_open("UTF-16LE", codePage);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    Converter& converter = converterOf();
+    if (!converter.IsOpen())
         return {};
+    iconv_t cd = converter.Reset();
     // A double-byte code page never needs more than one UTF-16 unit per input byte; a pair of
     // units per byte leaves room for anything iconv may produce.
     QByteArray out(bytes.size() * 4 + 8, Qt::Uninitialized);
@@ -63,7 +98,6 @@ QString ConvertCodePage(const QByteArray& input, const char* codePage) {
             break; // E2BIG cannot happen with the room above
         }
     }
-    iconv_close(cd);
     const auto units = (outPtr - out.constData()) / 2;
     return QString(reinterpret_cast<const QChar*>(out.constData()), units);
 }
@@ -71,11 +105,11 @@ QString ConvertCodePage(const QByteArray& input, const char* codePage) {
 } // namespace
 
 QString AnsiToWide(const QByteArray& bytes) {
-    return ConvertCodePage(bytes, "CP936");
+    return ConvertCodePage(bytes, Cp936);
 }
 
 QString Big5ToWide(const QByteArray& bytes) {
-    return ConvertCodePage(bytes, "CP950");
+    return ConvertCodePage(bytes, Cp950);
 }
 
 QString Utf8ToWide(const QByteArray& bytes) {

@@ -1,6 +1,7 @@
 #include "library/movie_xml.h"
 #include "tests/app/window_harness.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/http_server.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -198,6 +199,34 @@ TEST_F(WindowCommands, UnknownCommandsAreAcceptedAndIgnored) {
     EXPECT_EQ(harness.shownPage(), u"menu.html"_s);
     std::lock_guard lock(harness.library().QueueMutex);
     EXPECT_TRUE(harness.library().RetryQueue.empty());
+}
+
+// A link to the web, from any page, goes to the user's browser and the view stays; a page from the web,
+// even when shown, gets no answer from ExtCommand and changes nothing.
+TEST_F(WindowCommands, WebPagesOpenInTheBrowserAndNeverReachTheProgram) {
+    TestHttpServer web;
+    const QString remote = u"http://127.0.0.1:%1/remote.html"_s.arg(web.Port());
+    const QString route = u"http://127.0.0.1/remote.html"_s; // the server's routes leave out the port
+    const QStringList form = {harness.moviePath(HeatVideo), u"hacked"_s, {}, {}, {}, {}, {}, {}, {}, {}};
+    web.Serve(route, u"<html><body><script>window.external.ExtCommand(5, %1).then(function (r) {"
+                     " window.__answer = r; });</script></body></html>"_s.arg(JsString(form.join(u'`')))
+                         .toUtf8());
+
+    ASSERT_TRUE(ClickPoster(u"heat"_s));
+    harness.js(u"var a = document.createElement('a'); a.id = 'web'; a.href = %1; a.textContent = 'web';"
+               u" document.body.appendChild(a);"_s.arg(JsString(remote)));
+    ASSERT_TRUE(harness.click(u"#web"_s));
+    EXPECT_TRUE(WaitUntil([&] { return ShellLog() == QStringList{remote}; })) << ShellLog().join(u'|').toStdString();
+    QThread::msleep(300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(harness.shownPage(), u"detail.html"_s);
+    EXPECT_EQ(web.HitCount(route), 0);
+
+    const QByteArray metadata = harness.folder().read(u"movies/"_s + HeatVideo + u".xml"_s);
+    harness.view()->Navigate(remote);
+    ASSERT_TRUE(WaitUntil([&] { return harness.js(u"window.__answer === false"_s).toBool(); }));
+    EXPECT_EQ(Record(HeatVideo).Title, u"Heat"_s);
+    EXPECT_EQ(harness.folder().read(u"movies/"_s + HeatVideo + u".xml"_s), metadata);
 }
 
 // Stands in for the desktop's file manager on the test's session bus.

@@ -76,9 +76,10 @@ TEST(WindowStart, CallsMadeBeforeTheChannelIsUpAreDelivered) {
     WindowHarness harness(ThreeMovies());
     harness.open(QuietPipeline);
     ASSERT_TRUE(harness.waitForPage(u"menu.html"_s));
-    // A page whose own script calls at once, while it is still being parsed.
-    const QString page = harness.folder().file(u"early.html"_s);
-    harness.folder().write(u"early.html"_s,
+    // A page whose own script calls at once, while it is still being parsed (under the name of one
+    // of the program's pages: no other page gets an answer).
+    const QString page = harness.folder().file(u"detail.html"_s);
+    harness.folder().write(u"detail.html"_s,
                            "<html><head><script>window.external.ExtCommand(3, 'heat').then(function (r) {"
                            " document.title = 'answered ' + r; });</script></head><body></body></html>");
     EXPECT_TRUE(harness.actAndWaitForPage([&] { harness.view()->Navigate(page); }, u"menu_search.html"_s));

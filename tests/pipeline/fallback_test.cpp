@@ -1,6 +1,7 @@
 #include "library/folder_scan.h"
 #include "pages/builtin_texts.h"
 #include "pages/text_codec.h"
+#include "pages/wall_page.h"
 #include "pipeline/fallback.h"
 #include "tests/support/temp_folder.h"
 
@@ -102,13 +103,19 @@ TEST(FallbackHeader, NamesNoFolderWhenReadBack) {
         EXPECT_EQ(summary.VideoCount + summary.ImageCount + summary.SubfolderCount, 0);
 }
 
-TEST(FallbackStage, ScansTheBuiltInLinesAndRewritesTheList) {
+// The old list names a folder that is missing now, a share that is not mounted and an empty folder:
+// the first two stay in the new list after the folders found, the empty one does not, and the
+// header's own lines are not taken twice. The wall says what happened.
+TEST(FallbackStage, ScansTheBuiltInLinesAndRewritesTheListKeepingWhatIsAway) {
     TempFolder folder;
     folder.sparse(u"films/a.avi"_s, VideoSize);
     folder.sparse(u"films/old/b.mkv"_s, VideoSize);
     folder.sparse(u"films2/c.avi"_s, VideoSize);
     folder.mkdir(u"empty"_s);
-    folder.write(u"dirs.txt"_s, Utf16Le(u"/offline/share\r\n"_s));
+    const QString share = u"//offline-server.invalid/video\tuser\tsecret"_s;
+    const QString header = DecodeWideText(FolderListHeader);
+    const QString oldList = header + u"/offline/disk/\r\n"_s + share + u"\r\n"_s + folder.file(u"empty"_s) + u"\n"_s;
+    folder.write(u"dirs.txt"_s, Utf16Le(oldList));
 
     MovieLibrary library;
     QStringList statuses;
@@ -122,11 +129,17 @@ TEST(FallbackStage, ScansTheBuiltInLinesAndRewritesTheList) {
 
     EXPECT_EQ(library.Movies.size(), 3u);
     EXPECT_EQ(folder.read(u"dirs.txt"_s),
-              FolderListBytes(DecodeWideText(FolderListHeader), {folder.file(u"films"_s), folder.file(u"films2"_s)}));
-    EXPECT_EQ(folder.read(u"dirs.txt.bak"_s), Utf16Le(u"/offline/share\r\n"_s));
+              FolderListBytes(header, {folder.file(u"films"_s), folder.file(u"films2"_s), u"/offline/disk/"_s, share}));
+    EXPECT_EQ(folder.read(u"dirs.txt.bak"_s), Utf16Le(oldList));
     EXPECT_EQ(statuses, (QStringList{u"搜索目录中，请等待。。。"_s + lines[0], u"搜索目录中，请等待。。。"_s + lines[1],
                                      u"搜索目录中，请等待。。。"_s + lines[2], u"请修改目录文件DIRS.TXT"_s}));
     EXPECT_EQ(opened, QStringList{folder.file(u"dirs.txt"_s)});
+
+    BuildWallPage(library);
+    const QString wall = QString::fromUtf8(folder.read(u"menu.html"_s));
+    EXPECT_TRUE(wall.contains(folder.file(u"dirs.txt"_s))) << "the wall names the list";
+    EXPECT_TRUE(wall.contains(u"dirs.txt.bak"_s)) << "and where the old one is";
+    EXPECT_TRUE(wall.contains(u"2 行"_s)) << "and how many lines wait for their folder";
 }
 
 TEST(FallbackStage, NothingFoundLeavesOnlyTheHeaderAndAFilledLibraryIsLeftAlone) {
