@@ -16,16 +16,20 @@ struct FieldLabelRow {
 };
 
 // Tried from the top; the first row that holds decides.
-extern const std::array<FieldLabelRow, 16> FieldLabelTable;
+extern const std::array<FieldLabelRow, 20> FieldLabelTable;
 
 // The field a labelled line belongs to, from its match key (the trimmed line without blanks,
 // U+3000, "◎" and "【"); nullptr when no row holds and the line belongs to the overview.
 QString MovieRecord::*FieldForLabelKey(QStringView key);
 
-// Labels, decorations and separators that CleanFieldValue removes, in removal order (longer labels
-// before the shorter ones they contain).
-extern const std::array<QStringView, 32> LabelWords;
+// The labels CleanFieldValue removes from the front of a value (Latin letters in any case and width).
+extern const std::array<QStringView, 31> LabelWords;
 
-// A stored field value without its label words; then, when a ".", "/" or "[" follows some text, only
-// what comes after the first of them.
+// A stored field value as it is shown: without the label that leads it and the label's decoration
+// ("◎", "【】", colons and the blanks and U+3000 between label and value). Nothing of the value goes:
+// "◎类　　别　剧情/爱情" shows as "剧情/爱情". A value that does not begin with a label (one typed
+// by the user) is returned as it is, so cleaning it again changes nothing.
 QString CleanFieldValue(const QString& value);
+
+// The first item of a list value such as "美国/英国", trimmed.
+QString FirstListItem(const QString& value);

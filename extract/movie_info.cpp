@@ -3,7 +3,6 @@
 #include "extract/entities.h"
 #include "extract/labels.h"
 #include "library/movie_xml.h"
-#include "library/split_string.h"
 
 #include <QStringView>
 
@@ -13,36 +12,55 @@ namespace {
 
 constexpr qsizetype LongLine = 255;
 
-void BreakLines(QString& page) {
-    page.replace(u"&nbsp;"_s, u" "_s);
-    page.replace(u"\r\n"_s, QString());
-    for (const QString& tag : {u"<br>"_s, u"<br/>"_s, u"<BR>"_s, u"<BR/>"_s, u"<br >"_s, u"<br />"_s})
-        page.replace(tag, u"\r\n"_s);
+char16_t AsciiLower(QChar c) {
+    const char16_t u = c.unicode();
+    return u >= u'A' && u <= u'Z' ? char16_t(u + 0x20) : u;
 }
 
-// The text between tags, up to the first piece that belongs to the download section. Pieces that
-// carry the posting date are left out. The text after the last tag is never part of the data.
-QString TextBetweenTags(const QString& page) {
-    QString collected;
+bool IsTagBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+// The position of the ">" that ends the tag opening at `open`, or -1. A ">" inside a quoted
+// attribute value (onclick="if(a>b)...") does not end it; an unclosed quote falls back to the first ">".
+qsizetype TagEnd(const QString& page, qsizetype open) {
     const qsizetype n = page.size();
-    qsizetype start = 0; // the unread rest of the page begins here
-    qsizetype pos = page.indexOf(u'<');
-    while (pos >= 0) {
-        const QStringView chunk = QStringView(page).mid(start, pos - start);
-        if (chunk.contains(u"下载地址"_s) || chunk.contains(u"快车下载"_s))
-            break;
-        if (!chunk.contains(u"发布时间"_s))
-            collected += chunk;
-        start = pos;
-        const qsizetype close = page.indexOf(u'>', start);
-        if (close < 0)
-            break;
-        start = close + 1;
-        if (start >= n)
-            break;
-        pos = page.indexOf(u'<', start);
+    bool afterEquals = false;
+    for (qsizetype i = open + 1; i < n; ++i) {
+        const char16_t c = page[i].unicode();
+        if (c == u'>')
+            return i;
+        if (c == u'=') {
+            afterEquals = true;
+        } else if (afterEquals && (c == u'"' || c == u'\'')) {
+            const qsizetype close = page.indexOf(QChar(c), i + 1);
+            if (close < 0)
+                return page.indexOf(u'>', i);
+            i = close;
+            afterEquals = false;
+        } else if (!IsTagBlank(c)) {
+            afterEquals = false;
+        }
     }
-    return collected;
+    return -1;
+}
+
+// Tags that end a line as a reader sees it: line breaks and the block elements that hold lines.
+bool BreaksLine(QStringView tag) {
+    // `tag` runs from "<" to ">".
+    qsizetype i = 1;
+    const bool closing = i < tag.size() && tag[i] == u'/';
+    if (closing)
+        ++i;
+    qsizetype end = i;
+    while (end < tag.size() && !IsTagBlank(tag[end].unicode()) && tag[end] != u'>' && tag[end] != u'/')
+        ++end;
+    QString name;
+    for (qsizetype k = i; k < end; ++k)
+        name += QChar(AsciiLower(tag[k]));
+    if (closing)
+        return name == u"p"_s || name == u"div"_s;
+    return name == u"br"_s || name == u"p"_s || name == u"div"_s || name == u"li"_s || name == u"tr"_s;
 }
 
 QString MatchKey(const QString& line) {
@@ -55,30 +73,106 @@ QString MatchKey(const QString& line) {
     return key;
 }
 
+bool HoldsStopText(const QString& line) {
+    return line.contains(u"下载地址"_s) || line.contains(u"快车下载"_s);
+}
+
+// Sorts the lines of the data into the record's fields and the overview. The download section ends
+// the data; a heading above the data that names it ("…下载地址和剧情：") is left out instead, and a
+// "◎" line naming the site's download page is one of the data's lines.
+class LineSorter {
+public:
+    explicit LineSorter(MovieRecord& record) : record(record) {}
+
+    // False once the data has ended.
+    bool Take(const QString& line) {
+        const QString value = line.trimmed();
+        if (value.isEmpty())
+            return true;
+        if (HoldsStopText(value) && !value.startsWith(u'◎')) {
+            if (sawLabel)
+                return false;
+            return true;
+        }
+        if (value.contains(u"发布时间"_s))
+            return true;
+        if (value.size() >= LongLine) {
+            overview += value + u'\n';
+            return true;
+        }
+        if (QString MovieRecord::*field = FieldForLabelKey(MatchKey(value))) {
+            record.*field = value;
+            sawLabel = true;
+            if (field == &MovieRecord::Title)
+                sawTitle = true;
+            if (field == &MovieRecord::OriginalTitle)
+                originalTitle = value;
+        } else {
+            overview += value + u'\n';
+        }
+        return true;
+    }
+
+    void Finish() {
+        // A page that names the movie only by "片名" shows that as its title.
+        if (!sawTitle && !originalTitle.isEmpty() && record.Title.isEmpty())
+            record.Title = originalTitle;
+        record.Overview = DecodeEntities(overview);
+        if (record.Overview.isEmpty())
+            record.Overview = QString::fromUtf16(NoInformationFoundText);
+    }
+
+private:
+    MovieRecord& record;
+    QString overview;
+    QString originalTitle;
+    bool sawLabel = false;
+    bool sawTitle = false;
+};
+
 } // namespace
 
 bool ExtractMovieInfo(MovieRecord& record, QString page) {
-    BreakLines(page);
-    const QString collected = TextBetweenTags(page);
+    page.replace(u"&nbsp;"_s, u" "_s);
+    page.replace(u"\r\n"_s, QString());
 
-    QString overview;
-    for (const QString& line : SplitString(collected, u'\n')) {
-        const QString value = line.trimmed();
-        if (value.isEmpty())
-            continue;
-        if (value.size() >= LongLine) {
-            overview += value + u'\n';
-            continue;
+    // The text between tags, cut into lines at line feeds and at the tags that end lines. The text
+    // after the last tag is never part of the data.
+    LineSorter sorter(record);
+    QString line;
+    qsizetype pos = page.indexOf(u'<');
+    qsizetype start = 0;
+    bool collecting = pos >= 0;
+    while (collecting && pos >= 0) {
+        const QStringView chunk = QStringView(page).mid(start, pos - start);
+        for (qsizetype from = 0;;) {
+            const qsizetype feed = chunk.indexOf(u'\n', from);
+            if (feed < 0) {
+                line += chunk.mid(from);
+                break;
+            }
+            line += chunk.mid(from, feed - from);
+            collecting = sorter.Take(line);
+            line.clear();
+            if (!collecting)
+                break;
+            from = feed + 1;
         }
-        if (QString MovieRecord::*field = FieldForLabelKey(MatchKey(value)))
-            record.*field = value;
-        else
-            overview += value + u'\n';
+        if (!collecting)
+            break;
+        const qsizetype close = TagEnd(page, pos);
+        if (close < 0)
+            break;
+        if (BreaksLine(QStringView(page).mid(pos, close - pos + 1))) {
+            collecting = sorter.Take(line);
+            line.clear();
+        }
+        start = close + 1;
+        pos = page.indexOf(u'<', start);
     }
-
-    record.Overview = DecodeEntities(overview);
-    if (record.Overview.isEmpty())
-        record.Overview = QString::fromUtf16(NoInformationFoundText);
+    if (collecting)
+        sorter.Take(line);
+    sorter.Finish();
     WriteMovieXml(record);
     return true;
 }

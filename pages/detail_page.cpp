@@ -1,5 +1,6 @@
 #include "pages/detail_page.h"
 
+#include "extract/labels.h"
 #include "library/name_order.h"
 #include "pages/builtin_texts.h"
 #include "pages/escape.h"
@@ -31,6 +32,12 @@ QString RetryLink(const QString& scriptPath) {
            scriptPath + u"&quot;);return false;\">[重试]</a>"_s;
 }
 
+// A short field as the page shows it: a value read from an information page still carries its label
+// until the next start reads the metadata file back; both show the same.
+QString Shown(const QString& value) {
+    return EscapeHtml(CleanFieldValue(value));
+}
+
 QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
     // The path lands inside script strings of event attributes; every other value is page text.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
@@ -40,9 +47,9 @@ QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
         DecodeText(DetailHeaderTemplate) + u"%s<div style='clear:both'></div>"_s + DecodeText(DetailBodyTemplate);
     return FillTemplate(format,
                         {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), relatedItems,
-                         PictureList(movie), EscapeHtml(movie.Title), EscapeHtml(movie.OriginalTitle),
-                         EscapeHtml(movie.CountryOfOrigin), EscapeHtml(movie.ProductionYear), EscapeHtml(movie.Rating),
-                         EscapeHtml(movie.Genres), path, overview, EscapeHtml(movie.Notes), EscapeHtml(movie.watched)});
+                         PictureList(movie), Shown(movie.Title), Shown(movie.OriginalTitle),
+                         Shown(movie.CountryOfOrigin), Shown(movie.ProductionYear), Shown(movie.Rating),
+                         Shown(movie.Genres), path, overview, EscapeHtml(movie.Notes), EscapeHtml(movie.watched)});
 }
 
 // The browser's parser reads a raw carriage return as a line feed; as a reference it stays itself.
@@ -51,14 +58,16 @@ QString FormValue(const QString& text) {
 }
 
 QString EditFormPage(const MovieRecord& movie) {
-    // Form values are escaped so that the form hands back exactly what is stored.
+    // Form values are escaped so that the form hands back exactly what is shown; the short fields
+    // without the labels the page gave them, as the next start reads them.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
     static const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
-    return FillTemplate(format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName),
-                                 FormValue(movie.FilePath), FormValue(movie.Title), FormValue(movie.OriginalTitle),
-                                 path, FormValue(movie.CountryOfOrigin), FormValue(movie.ProductionYear),
-                                 FormValue(movie.Rating), FormValue(movie.Genres), FormValue(movie.watched),
-                                 FormValue(movie.Overview), FormValue(movie.Notes), PictureList(movie)});
+    return FillTemplate(
+        format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), FormValue(movie.FilePath),
+                 FormValue(CleanFieldValue(movie.Title)), FormValue(CleanFieldValue(movie.OriginalTitle)), path,
+                 FormValue(CleanFieldValue(movie.CountryOfOrigin)), FormValue(CleanFieldValue(movie.ProductionYear)),
+                 FormValue(CleanFieldValue(movie.Rating)), FormValue(CleanFieldValue(movie.Genres)),
+                 FormValue(movie.watched), FormValue(movie.Overview), FormValue(movie.Notes), PictureList(movie)});
 }
 
 bool IsThumbnail(const QString& path) {

@@ -51,7 +51,9 @@ QString PictureUrl(const QString& path) {
 } // namespace
 
 QString BracketText(const MovieRecord& record) {
-    const QString text = u'[' + CleanFieldValue(record.CountryOfOrigin) + CleanFieldValue(record.ProductionYear) + u']';
+    // A list of countries shows its first.
+    const QString text =
+        u'[' + FirstListItem(CleanFieldValue(record.CountryOfOrigin)) + CleanFieldValue(record.ProductionYear) + u']';
     return text == u"[]" ? QString() : text;
 }
 
@@ -95,7 +97,7 @@ QString WallItemMarkup(const MovieRecord& record, const QString& thumbnail, cons
     for (const QString* line : {&record.Title, &record.OriginalTitle, &record.CountryOfOrigin, &record.ProductionYear,
                                 &record.Rating, &record.Genres}) {
         item += u'\n';
-        item += Html(*line);
+        item += Html(CleanFieldValue(*line)); // as the next start reads it back
     }
     item += u"'><img src='"_s;
     item += Html(PictureUrl(thumbnail));

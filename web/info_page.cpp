@@ -7,7 +7,9 @@
 #include "web/ydown.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -34,12 +36,54 @@ QString AsciiLower(const QString& text) {
 
 enum Mark : uint8_t { Hidden = 0, Visible = 1, Cleared = 2 };
 
-// One mark per character: 1 for visible text, 0 for tags, blanks, script bodies and what precedes
-// the body.
-std::vector<uint8_t> MarkVisibleText(const QString& page) {
+char16_t AsciiLowerAt(const QChar* text, qsizetype i, qsizetype n) {
+    if (i >= n)
+        return 0;
+    const char16_t c = text[i].unicode();
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c;
+}
+
+bool EndsTagName(char16_t c) {
+    return c == 0 || c == u'>' || c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'/';
+}
+
+// What a tag starting at `at` (its "<") does to the anchor state: link text is navigation, not
+// content, so it does not count as text. An anchor also ends with the block holding it, so that one
+// left open does not hide the rest of the page.
+enum class AnchorEdge { None, Opens, Closes };
+
+AnchorEdge AnchorEdgeAt(const QChar* text, qsizetype at, qsizetype n) {
+    const char16_t first = AsciiLowerAt(text, at + 1, n);
+    if (first == u'a' && EndsTagName(AsciiLowerAt(text, at + 2, n)))
+        return AnchorEdge::Opens;
+    if (first != u'/')
+        return AnchorEdge::None;
+    static constexpr std::u16string_view closers[] = {u"a", u"p", u"div", u"td", u"li", u"ul", u"table"};
+    for (std::u16string_view name : closers) {
+        qsizetype k = 0;
+        while (k < qsizetype(name.size()) && AsciiLowerAt(text, at + 2 + k, n) == name[size_t(k)])
+            ++k;
+        if (k == qsizetype(name.size()) && EndsTagName(AsciiLowerAt(text, at + 2 + k, n)))
+            return AnchorEdge::Closes;
+    }
+    return AnchorEdge::None;
+}
+
+constexpr char16_t LabelMark = u'◎'; // starts a labelled line
+
+struct PageMarks {
+    std::vector<uint8_t> Marks;
+    std::vector<qsizetype> LabelMarks; // positions of visible label marks, ascending
+};
+
+// One mark per character: 1 for visible text, 0 for tags (a ">" inside a quoted attribute value does
+// not end one), blanks, link text, script bodies and what precedes the body.
+PageMarks MarkVisibleText(const QString& page) {
     const QString lower = AsciiLower(page);
     const qsizetype n = page.size();
-    std::vector<uint8_t> marks(static_cast<size_t>(n), Hidden);
+    PageMarks result;
+    std::vector<uint8_t>& marks = result.Marks;
+    marks.assign(static_cast<size_t>(n), Hidden);
 
     qsizetype script = lower.indexOf(u"<script"_s);
     while (script >= 0) {
@@ -53,7 +97,12 @@ std::vector<uint8_t> MarkVisibleText(const QString& page) {
 
     const qsizetype body = lower.indexOf(u"<body"_s);
     const qsizetype start = body >= 1 ? body : 0;
+    // The head's scripts were cleared too; before the body nothing is text.
+    std::fill(marks.begin(), marks.begin() + start, Hidden);
     bool inTag = false;
+    bool inAnchor = false;
+    bool afterEquals = false;
+    char16_t quote = 0;
     const QChar* text = page.constData();
     for (qsizetype i = start; i < n; ++i) {
         const char16_t c = text[i].unicode();
@@ -63,16 +112,51 @@ std::vector<uint8_t> MarkVisibleText(const QString& page) {
             continue;
         }
         if (inTag) {
-            if (c == u'>')
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == u'>') {
                 inTag = false;
+            } else if (c == u'=') {
+                afterEquals = true;
+            } else if (afterEquals && (c == u'"' || c == u'\'')) {
+                quote = c;
+                afterEquals = false;
+            } else if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r') {
+                afterEquals = false;
+            }
             continue; // already Hidden
         }
-        if (c == u'<')
+        if (c == u'<') {
             inTag = true;
-        else if (c != u'\t' && c != u'\n' && c != u'\r' && c != u' ')
+            afterEquals = false;
+            const AnchorEdge edge = AnchorEdgeAt(text, i, n);
+            if (edge != AnchorEdge::None)
+                inAnchor = edge == AnchorEdge::Opens;
+        } else if (!inAnchor && c != u'\t' && c != u'\n' && c != u'\r' && c != u' ') {
             marks[i] = Visible;
+            if (c == LabelMark)
+                result.LabelMarks.push_back(i);
+        }
     }
-    return marks;
+    return result;
+}
+
+qsizetype LabelMarksIn(const std::vector<qsizetype>& labels, qsizetype from, qsizetype to) {
+    return std::lower_bound(labels.begin(), labels.end(), to) - std::lower_bound(labels.begin(), labels.end(), from);
+}
+
+// The density rises only some way into a block of labelled lines whose first lines are thin (indented,
+// short), or in the middle of its first line: the region starts at the tag before the first label mark
+// that lies within a window of it, so that the extraction, which starts after the first tag, keeps it.
+qsizetype StartOfLabelledBlock(const QString& page, const std::vector<qsizetype>& labels, qsizetype start) {
+    auto first = std::lower_bound(labels.begin(), labels.end(), start);
+    while (first != labels.begin() && *(first - 1) >= start - 2 * HalfWindow)
+        start = *--first;
+    if (first == labels.end())
+        return start;
+    const qsizetype tag = page.lastIndexOf(u'<', *first);
+    return tag >= 0 && tag >= *first - 2 * HalfWindow ? std::min(tag, start) : start;
 }
 
 } // namespace
@@ -81,7 +165,8 @@ MainTextRegion LocateMainText(const QString& page) {
     const qsizetype n = page.size();
     if (n < MinPageLength)
         return {};
-    const std::vector<uint8_t> marks = MarkVisibleText(page);
+    const PageMarks pageMarks = MarkVisibleText(page);
+    const std::vector<uint8_t>& marks = pageMarks.Marks;
 
     int density = 0; // at position 200: marks 0 to 399
     for (qsizetype j = 0; j < 2 * HalfWindow; ++j)
@@ -90,6 +175,7 @@ MainTextRegion LocateMainText(const QString& page) {
     qsizetype riseAt = 0;
     qsizetype bestStart = 0;
     qsizetype bestLength = 0;
+    qsizetype bestLabels = 0;
     for (qsizetype i = HalfWindow + 1; i <= n - HalfWindow - 2; ++i) {
         const int previous = density;
         density += marks[i + HalfWindow - 1] - marks[i - HalfWindow - 1];
@@ -98,14 +184,22 @@ MainTextRegion LocateMainText(const QString& page) {
         if (previous < DensityThreshold && density >= DensityThreshold) {
             riseAt = i;
         } else if (previous >= DensityThreshold && density < DensityThreshold && riseAt > 0) {
-            if (i - riseAt > bestLength) {
+            // A region holding labelled lines is the movie's data: it wins over longer prose and link
+            // lists; among such regions the one with the most of them wins.
+            const qsizetype labels = LabelMarksIn(pageMarks.LabelMarks, riseAt, i);
+            if (labels > bestLabels || (labels == bestLabels && i - riseAt > bestLength)) {
                 bestStart = riseAt;
                 bestLength = i - riseAt;
+                bestLabels = labels;
             }
         }
     }
     if (highest <= MinPeakDensity || bestLength <= 0)
         return {};
+    if (bestLabels > 0) {
+        const qsizetype start = StartOfLabelledBlock(page, pageMarks.LabelMarks, bestStart);
+        return {true, start, bestLength + bestStart - start};
+    }
     return {true, bestStart, bestLength};
 }
 

@@ -41,19 +41,46 @@ TEST_F(ExtractMovieInfoTest, LabelledLinesFillTheirFieldsWholeAndTheRestIsTheOve
     EXPECT_TRUE(record.SearchKey.contains(u"蝙蝠侠"_s));
 }
 
-TEST_F(ExtractMovieInfoTest, StopsAtTheDownloadSectionAndDropsThePostingDate) {
+TEST_F(ExtractMovieInfoTest, StopsAtTheDownloadSectionAfterTheDataAndDropsThePostingDate) {
     Extract(u"<p>◎国　　家　美国<br>◎年　　代　2009</p><p>下载地址</p><p>after the downloads</p>"_s);
     EXPECT_EQ(record.CountryOfOrigin, u"◎国　　家　美国"_s);
     EXPECT_EQ(record.ProductionYear, u"◎年　　代　2009"_s);
     EXPECT_EQ(record.Overview, NoInformation);
 
-    // A line break is no tag: data in the same piece as the stop text is lost with it.
+    // Only the line that names the downloads ends the data, not the lines before it.
     record.CountryOfOrigin.clear();
     Extract(u"<p>◎国　　家　美国<br>快车下载</p><p>later</p>"_s);
-    EXPECT_TRUE(record.CountryOfOrigin.isEmpty());
+    EXPECT_EQ(record.CountryOfOrigin, u"◎国　　家　美国"_s);
+    EXPECT_EQ(record.Overview, NoInformation);
+
+    // A heading above the data that names the downloads is left out; a "◎" line that names the
+    // site's download page is one of the data's lines.
+    Extract(u"<div>某片迅雷下载地址和剧情：<br/><img src=\"p.jpg\"><br/>◎年　　代　2010<br/>"
+            u"◎下载地址　<a href=\"http://dl.example.com/\">http://dl.example.com/</a><br/>◎简　　介<br/>"
+            u"故事。<br/><strong>【下载地址】</strong><br/>ftp://x</div>"_s);
+    EXPECT_EQ(record.ProductionYear, u"◎年　　代　2010"_s);
+    EXPECT_EQ(record.Overview, u"◎下载地址　http://dl.example.com/\n◎简　　介\n故事。\n"_s);
 
     Extract(u"<p>发布时间：2009-01-01</p><p>kept</p><p>also kept</p>"_s);
-    EXPECT_EQ(record.Overview, u"keptalso kept\n"_s);
+    EXPECT_EQ(record.Overview, u"kept\nalso kept\n"_s);
+}
+
+TEST_F(ExtractMovieInfoTest, BlockElementsEndLinesAsLineBreaksDo) {
+    // Any letter case, with attributes; other tags join their text.
+    Extract(u"<DIV class=\"x\">◎片　　名　Heat</Div><p style=\"a\">◎年　　代　1995</P><li>◎产　　地　美国"
+            u"<TR><td>◎类　　型　犯罪</td><br /><b>一</b><i>行</i><BR />二<Br>三</p>"_s);
+    EXPECT_EQ(record.OriginalTitle, u"◎片　　名　Heat"_s);
+    EXPECT_EQ(record.ProductionYear, u"◎年　　代　1995"_s);
+    EXPECT_EQ(record.CountryOfOrigin, u"◎产　　地　美国"_s);
+    EXPECT_EQ(record.Genres, u"◎类　　型　犯罪"_s);
+    // No "译名" on the page: the "片名" line is its title too.
+    EXPECT_EQ(record.Title, u"◎片　　名　Heat"_s);
+    EXPECT_EQ(record.Overview, u"一行\n二\n三\n"_s);
+    // A ">" inside a quoted attribute value does not end the tag.
+    Extract(u"<p><img onclick=\"if(this.width>screen.width-461) window.open('x.jpg');\" src='a>b.jpg'>"
+            u"◎国　　家　中国</p><p>plot</p>"_s);
+    EXPECT_EQ(record.CountryOfOrigin, u"◎国　　家　中国"_s);
+    EXPECT_EQ(record.Overview, u"plot\n"_s);
 }
 
 TEST_F(ExtractMovieInfoTest, OnlyTextBetweenTagsIsCollected) {

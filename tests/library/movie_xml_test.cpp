@@ -78,11 +78,34 @@ TEST(ReadMovieXml, CleansTheShortFieldsOnly) {
     MovieRecord back = RecordAt(temp, u"a.avi"_s);
     ReadMovieXml(back);
     EXPECT_EQ(back.Title, u"盗梦空间"_s);
-    EXPECT_EQ(back.OriginalTitle, u"TheDarkKnight"_s);
-    EXPECT_EQ(back.CountryOfOrigin, u"英国"_s);
-    EXPECT_EQ(back.Rating, u"6/10"_s);
+    EXPECT_EQ(back.OriginalTitle, u"The Dark Knight"_s);
+    EXPECT_EQ(back.CountryOfOrigin, u"美国/英国"_s);
+    EXPECT_EQ(back.Rating, u"7.6/10"_s);
     EXPECT_EQ(back.Overview, record.Overview);
     EXPECT_EQ(back.Notes, u"a/b"_s);
+}
+
+TEST(ReadMovieXml, TypedValuesSurviveRestartsAndLaterEdits) {
+    TempFolder temp;
+    MovieRecord typed = RecordAt(temp, u"a.avi"_s);
+    typed.Title = u"魅影缝匠/霓裳魅影"_s;
+    typed.OriginalTitle = u"The Dark Knight"_s;
+    typed.CountryOfOrigin = u"美国/英国"_s;
+    typed.ProductionYear = u"2008"_s;
+    typed.Rating = u"7.9"_s;
+    typed.Genres = u"剧情/爱情"_s;
+    ASSERT_TRUE(WriteMovieXml(typed));
+    // Two starts, with an edit of another field saved between them.
+    MovieRecord first = RecordAt(temp, u"a.avi"_s);
+    ReadMovieXml(first);
+    first.Notes = u"seen"_s;
+    ASSERT_TRUE(WriteMovieXml(first));
+    MovieRecord second = RecordAt(temp, u"a.avi"_s);
+    ReadMovieXml(second);
+    for (auto field : {&MovieRecord::Title, &MovieRecord::OriginalTitle, &MovieRecord::CountryOfOrigin,
+                       &MovieRecord::ProductionYear, &MovieRecord::Rating, &MovieRecord::Genres})
+        EXPECT_EQ(second.*field, typed.*field);
+    EXPECT_EQ(second.Notes, u"seen"_s);
 }
 
 TEST(ReadMovieXml, FindsElementsByPlainSubstring) {
@@ -122,7 +145,7 @@ TEST(ReadMovieXml, Utf8AndUtf16WithOrWithoutMarkAreRead) {
         temp.write(u"a.avi.xml"_s, file.bytes);
         MovieRecord record = RecordAt(temp, u"a.avi"_s);
         ReadMovieXml(record);
-        EXPECT_EQ(record.Title, u"热Heat"_s);
+        EXPECT_EQ(record.Title, u"热 Heat"_s);
         EXPECT_EQ(record.Genres, u"Crime"_s);
         EXPECT_EQ(record.Notes, u"笔记 &amp; x"_s);
     }

@@ -96,7 +96,7 @@ TEST(WallItem, MarkupPieceByPiece) {
     record.DisplayTitle = u"a"_s;
     EXPECT_EQ(WallItemMarkup(record, u"/films/a.avi.thumb.jpg"_s),
               u"<div class=d><a href='#' onclick=\"javascript:external.ExtCommand(1,&quot;/films/a.avi&quot;);\"  "
-              u"title='a.avi\n阿凡达\nAvatar\n◎国　　家　美国\n◎年　　代　2009\n8.8\n科幻'>"
+              u"title='a.avi\n阿凡达\nAvatar\n美国\n2009\n8.8\n科幻'>"
               u"<img src='file:///films/a.avi.thumb.jpg' width=117 height=165 loading=lazy decoding=async "
               u"onload='AutoResizeImage(117,165,this)'></a><a href='#' class='s' onclick=\""
               u"javascript:external.ExtCommand(2,&quot;/films/a.avi&quot;);return false;\" title='播放'>"
@@ -108,7 +108,7 @@ TEST(WallItem, EmptyFieldsKeepSevenTooltipLinesAndNoBracket) {
     record.CountryOfOrigin = u"◎国　　家"_s;
     EXPECT_EQ(BracketText(record), QString());
     const ParsedItem item = Parse(WallItemMarkup(record, QString()));
-    EXPECT_EQ(item.tooltip, (QStringList{u"b.mkv"_s, {}, {}, u"◎国　　家"_s, {}, {}, {}}));
+    EXPECT_EQ(item.tooltip, (QStringList{u"b.mkv"_s, {}, {}, {}, {}, {}, {}}));
     EXPECT_EQ(item.linkText, u"b"_s);
     EXPECT_EQ(item.imageSource, QString());
 }
@@ -119,6 +119,12 @@ TEST(WallItem, BracketTextFromCleanedValues) {
     EXPECT_EQ(BracketText(record), u"[2009]"_s);
     record.CountryOfOrigin = u"美国"_s;
     EXPECT_EQ(BracketText(record), u"[美国2009]"_s);
+    // A list of countries shows its first, however it is written.
+    record.ProductionYear = u"◎年　　代　2008"_s;
+    for (const QString& countries : {u"美国/英国"_s, u"◎产　　地　美国 / 英国"_s, u"美国，英国"_s}) {
+        record.CountryOfOrigin = countries;
+        EXPECT_EQ(BracketText(record), u"[美国2008]"_s) << countries.toStdString();
+    }
 }
 
 TEST(WallItem, HostileValuesDisplayExactlyAndPathsReachTheCommandUnchanged) {

@@ -1,5 +1,6 @@
 #include "web/info_page.h"
 
+#include "extract/labels.h"
 #include "tests/support/http_server.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/temp_folder.h"
@@ -96,6 +97,35 @@ TEST(LocateMainText, PositionsAreThoseOfThePageWhateverItsLetters) {
     EXPECT_EQ(region.Start, head.size() + 1000 - 150);
 }
 
+TEST(LocateMainText, TheHeadAndLinkTextAreNoMainText) {
+    const QString text(1000, u'x');
+    const QString blanks(1000, u' ');
+    // A script in the head, before the body.
+    EXPECT_FALSE(
+        LocateMainText(u"<html><head><script>"_s + text + u"</script></head><body>"_s + blanks + blanks).Found);
+    // Lists of links, whatever the letter case of their tags.
+    QString links;
+    for (int i = 0; i < 40; ++i)
+        links += (i % 2 ? u"<A HREF='/m/%1.html'>"_s : u"<a href=\"/m/%1.html\">"_s).arg(i) + QString(30, u'x') +
+                 (i % 2 ? u"</A><BR>"_s : u"</a><br/>"_s);
+    EXPECT_FALSE(LocateMainText(blanks + links + blanks).Found);
+    // A quoted ">" does not end a tag early.
+    EXPECT_FALSE(LocateMainText(blanks + u"<img onclick=\"if(a>b)"_s + text + u"\">"_s + blanks).Found);
+}
+
+TEST(LocateMainText, ABlockOfLabelledLinesWinsOverLongerProseFromItsFirstLine) {
+    QString labelled;
+    while (labelled.size() < 700)
+        labelled += u"◎国　　家　美国<br/>"_s;
+    // The first labelled line stands alone among thin markup, where the density has not risen yet.
+    const QString page = PageWithBlock(1000, 1500, 3000) + u"<p>"_s + QString(150, u' ') + u"◎年　　代　2008<br/>"_s +
+                         QString(150, u' ') + labelled + QString(1000, u' ');
+    const MainTextRegion region = LocateMainText(page);
+    ASSERT_TRUE(region.Found);
+    EXPECT_EQ(region.Start, 3000);
+    EXPECT_TRUE(page.mid(region.Start, region.Length).contains(labelled));
+}
+
 namespace {
 
 class FetchInfoPageTest : public ::testing::Test {
@@ -133,6 +163,34 @@ TEST_F(FetchInfoPageTest, ReadsAGbkPageIntoTheRecord) {
     EXPECT_EQ(folder.read(u"The.Dark.Knight.mkv.info.htm"_s), bytes);
     EXPECT_TRUE(QFile::exists(record.FilePath + u".xml"_s));
     EXPECT_TRUE(QFile::exists(u"tempdown.html"_s));
+}
+
+TEST_F(FetchInfoPageTest, ReadsTheDataOfBothSiteFamiliesAsItIsShown) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } pages[] = {
+        {"link lists and a broken block", EncodeAs(LinkListInfoPage(), "CP936")},
+        {"one paragraph per line", ParagraphInfoPage().toUtf8()},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.name);
+        MovieRecord movie;
+        movie.FilePath = folder.file(u"film.mkv"_s);
+        server.Serve(url, page.bytes);
+        ASSERT_TRUE(FetchInfoPage(movie, url));
+        EXPECT_EQ(CleanFieldValue(movie.Title), u"蝙蝠侠：黑暗骑士"_s);
+        EXPECT_EQ(CleanFieldValue(movie.OriginalTitle), u"The Dark Knight"_s);
+        EXPECT_EQ(CleanFieldValue(movie.ProductionYear), u"2008"_s);
+        EXPECT_EQ(CleanFieldValue(movie.CountryOfOrigin), u"美国"_s);
+        EXPECT_EQ(CleanFieldValue(movie.Genres), u"动作/犯罪/剧情"_s);
+        EXPECT_EQ(CleanFieldValue(movie.Rating), u"8.9/10 from 2,000,000 users"_s);
+        EXPECT_TRUE(movie.Overview.contains(u"◎简　　介\n"_s)) << movie.Overview.toStdString();
+        EXPECT_TRUE(movie.Overview.contains(u"这是一部关于英雄与城市的电影"_s));
+        for (const QString& stranger : {u"下载"_s, u"另一部"_s, u"window"_s, u"var "_s, u"发布时间"_s})
+            EXPECT_FALSE(movie.Overview.contains(stranger)) << stranger.toStdString();
+        EXPECT_EQ(movie.movieurl, SamplePage::FtpLinks);
+    }
 }
 
 TEST_F(FetchInfoPageTest, DecodesUtf8AndBig5PagesByTheirDeclaration) {

@@ -69,6 +69,87 @@ QString SampleInfoPage(const QString& charset, bool traditional) {
     return page;
 }
 
+namespace {
+
+// `count` lines of links to other movies, each a dense run of text inside its anchor.
+QString LinkList(const QString& heading, int count) {
+    QString list = u"<div class=\"co_area2\"><div class=\"title_all\"><p>"_s + heading + u"</p></div><ul>\n"_s;
+    for (int i = 0; i < count; ++i)
+        list +=
+            u"·<a href='/html/gndy/2009/%1.html'>2009年高分动作剧情《另一部很好看的电影第%1部》BD中英双字</a><br/>\n"_s
+                .arg(i + 1);
+    return list + u"</ul></div>\n"_s;
+}
+
+const QString Story = u"这是一部关于英雄与城市的电影，讲述了正义与混乱之间的较量。"_s;
+
+} // namespace
+
+QString LinkListInfoPage() {
+    const QString indent(40, u' ');
+    const QString labels[] = {
+        u"◎译　　名　蝙蝠侠：黑暗骑士"_s,
+        u"◎片　　名　The Dark Knight"_s,
+        u"◎年　　代　2008"_s,
+        u"◎国　　家　美国"_s,
+        u"◎类　　别　动作/犯罪/剧情"_s,
+        u"◎语　　言　英语"_s,
+        u"◎字　　幕　中英双字幕"_s,
+        u"◎IMDB评分　8.9/10 from 2,000,000 users"_s,
+        u"◎片　　长　152分钟"_s,
+    };
+    QString block = indent + u"<p><img border=\"0\"\n"_s + indent + u"src=\"http://img.example.com/poster.jpg\"\n"_s +
+                    indent + u"alt=\"\"/><br/><br/>\n"_s;
+    for (const QString& line : labels)
+        block += indent + line + u"<br/>\n"_s;
+    block += indent + u"<img src=\"http://img.example.com/shot.jpg\" alt=\"\"/><br/>\n"_s;
+    block += indent + u"◎简　　介<br/><br/>\n"_s + indent + u"　　"_s + Story.repeated(12) + u"<br/>\n"_s;
+    block += indent + u"<img src=\"http://img.example.com/shot2.jpg\" alt=\"\"/><br/>\n"_s;
+    return u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\n"
+           u"<title>蝙蝠侠：黑暗骑士</title>\n<script type=\"text/javascript\">var a = \""_s +
+           Story.repeated(20) + u"\";</script>\n</head>\n<body>\n<div id=\"header\"></div>\n"_s +
+           LinkList(u"本站推荐电影"_s, 30) +
+           u"<div class=\"co_content8\"><ul>发布时间：2009-01-01\n<div id=\"Zoom\"><span style=\"FONT-SIZE: 12px\">"
+           u"<td>\n"_s +
+           block +
+           u"<strong><font color=\"#ff0000\">【下载地址】</font></strong><br/>\n"
+           u"<table border=\"0\" width=\"95%\"><tbody><tr><td bgcolor=\"#fdfddf\">"
+           u"<a href=\"ftp://dl.example.com/The.Dark.Knight.mkv\">ftp://dl.example.com/The.Dark.Knight.mkv</a>"
+           u"</td></tr></tbody></table></td></span></div></ul></div>\n"_s +
+           LinkList(u"●本栏目本周最新资源列表："_s, 30) + u"<div id=\"footer\"></div></body></html>\n"_s;
+}
+
+QString ParagraphInfoPage() {
+    const QString labels[] = {
+        u"◎译　　名 &nbsp;蝙蝠侠：黑暗骑士&nbsp;"_s,
+        u"◎片　　名 &nbsp;The Dark Knight&nbsp;"_s,
+        u"◎年　　代 &nbsp;2008&nbsp;"_s,
+        u"◎国　　家 &nbsp;美国"_s,
+        u"◎电影类型 &nbsp;动作/犯罪/剧情"_s,
+        u"◎iMDB评分 &nbsp;8.9/10 from 2,000,000 users &nbsp;"_s,
+        u"◎片　　长 &nbsp;152 分钟"_s,
+    };
+    QString block;
+    for (const QString& line : labels)
+        block += u"<p>\r\n\t"_s + line + u"</p>\r\n"_s;
+    return u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
+           u"<title>蝙蝠侠：黑暗骑士下载</title></head>\r\n<body>\r\n"
+           u"<div id=\"menu\"><ul><li><a href=\"/\">首页</a></li><li><a "
+           u"href=\"/html/dongzuo/\">动作片</a></li></ul></div>\r\n"
+           u"<div id=\"showdesc\">片名：蝙蝠侠：黑暗骑士   发布时间：2009-01-01</div>\r\n"
+           u"<div id=\"showinfo\" style=\"padding:10px;\">\r\n蝙蝠侠：黑暗骑士迅雷下载地址和剧情：<br/>\r\n"
+           u"<img onclick=\"if(this.width>screen.width-461) window.open('http://img.example.com/poster.jpg');\" "
+           u"src=\"http://img.example.com/poster.jpg\" /><br />\r\n"_s +
+           block + u"<p>\r\n\t◎简　　介</p>\r\n<p>\r\n\t　　"_s + Story.repeated(12) +
+           u"</p>\r\n<p><strong>[下载地址]：</strong></p>\r\n<table><tbody><tr><td>"
+           u"<a href=\"ftp://dl.example.com/The.Dark.Knight.mkv\">ftp://dl.example.com/The.Dark.Knight.mkv</a>"
+           u"</td></tr></tbody></table>\r\n</div>\r\n<div class=\"tishi\">请把本站分享给你的朋友</div>\r\n"
+           u"<script>document.write('<div>' + window.location + '</div>');"_s +
+           u"var imgObj = document.images; for (i = 0; i < imgObj.length; i++) { imgObj[i].title = ''; }\r\n"_s
+               .repeated(8) +
+           u"</script>\r\n</body></html>\r\n"_s;
+}
+
 QByteArray SampleResultsPage(const QStringList& links) {
     QString page =
         u"<html><head><meta charset=\"utf-8\" /><title>results</title></head><body><ol id=\"results\">\r\n"_s;

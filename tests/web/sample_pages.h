@@ -25,6 +25,16 @@ inline const QString FtpLinks = QStringLiteral(u"ftp://dl.example.com/The.Dark.K
 inline const QString Pictures = QStringLiteral(u"http://img.example.com/poster.jpg`http://img.example.com/shot.jpg`");
 } // namespace SamplePage
 
+// A page of a download site of the first family: a head script, two dense lists of links (a sidebar
+// and one after the data), and the "◎" block in a re-indented source, broken by pictures and followed
+// by a download table. Its values are those of SamplePage.
+QString LinkListInfoPage();
+
+// A page of the second family: a heading naming the downloads above the data ("…下载地址和剧情："), then
+// one "<p>" element per "◎" line, a ">" inside a picture's script attribute, and the download section.
+// Its values are those of SamplePage.
+QString ParagraphInfoPage();
+
 // A results page with one link per line, written the way the engines write them.
 QByteArray SampleResultsPage(const QStringList& links);
 
