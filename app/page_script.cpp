@@ -48,7 +48,9 @@ const QString PageScript = uR"JS(
     fresh.content.querySelectorAll(".d").forEach(function (item) { byKey.set(keyOf(item), item); });
     document.querySelectorAll(".d").forEach(function (item) {
       var next = byKey.get(keyOf(item));
-      if (next) item.replaceWith(document.importNode(next, true));
+      // The contents, not the item: an item off screen keeps the size it was last drawn with, so the
+      // rows above the view do not change height and the view does not move.
+      if (next) item.replaceChildren.apply(item, Array.from(document.importNode(next, true).childNodes));
     });
   }
   window.ReelboardReplaceItems = function (items) {

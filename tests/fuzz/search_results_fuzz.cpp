@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!results.Preferred.isEmpty() && !results.Links.contains(results.Preferred))
         std::abort();
     for (const QString& link : results.Links) {
-        if (!link.startsWith(u"http://"_s))
+        if (!link.startsWith(u"http://"_s) && !link.startsWith(u"https://"_s))
             std::abort();
     }
     return 0;
