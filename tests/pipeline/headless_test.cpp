@@ -106,7 +106,14 @@ TEST(Headless, CommandLineAnswersWithoutAWindowAndExitsWithItsStatus) {
         const QString output = QString::fromLocal8Bit(reelboard.readAllStandardOutput());
         const QString errors = QString::fromLocal8Bit(reelboard.readAllStandardError());
         EXPECT_TRUE(test.output.isEmpty() ? output.isEmpty() : output.contains(test.output)) << output.toStdString();
-        EXPECT_TRUE(errors.contains(test.errors)) << errors.toStdString();
+#ifdef REELBOARD_BINARY_HAS_WINDOW
+        const QString expectedErrors = test.errors;
+#else
+        // A build without its window refuses every window run with one line of its own.
+        const bool windowRun = test.exitCode == 2 && test.errorLines == 1;
+        const QString expectedErrors = windowRun ? u"this build has no window"_s : test.errors;
+#endif
+        EXPECT_TRUE(errors.contains(expectedErrors)) << errors.toStdString();
         if (test.errorLines >= 0) {
             EXPECT_EQ(errors.count(u'\n'), test.errorLines) << errors.toStdString();
         }
