@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 // The way from the pipeline's threads to the window thread. A call either runs on the window thread
 // or, once the window has closed the gate, not at all: a thread that outlives the window never reaches
@@ -30,7 +31,12 @@ public:
 private:
     QObject* receiver_;
     QThread* windowThread_;
+    struct Waiter {
+        std::condition_variable finished;
+        bool done = false;
+    };
+
     std::mutex mutex_;
-    std::condition_variable finished_;
+    std::vector<Waiter*> waiting_; // senders waiting for their call, each on its own condition
     bool open_ = true;
 };

@@ -20,7 +20,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Runs in the wall page from its creation. The posters in view are found by bisection over the
-// images, which follow the page's order; a poster counts once its picture has arrived.
+// images, which follow the page's order; a poster counts once its picture has arrived (a picture the
+// page holds back until it comes near the view is missing until then).
 const char* const ProbeScript = R"(
 (function(){
   if (!/menu\.html$/.test(location.pathname)) return;
@@ -31,13 +32,14 @@ const char* const ProbeScript = R"(
     for (var i = lo; i < images.length; i++) {
       var box = images[i].getBoundingClientRect();
       if (box.top >= innerHeight) break;
-      if (images[i].getAttribute('src')) list.push(images[i]);
+      if (images[i].getAttribute('src') || images[i].getAttribute('data-src')) list.push(images[i]);
     }
     return list;
   }
   function missing(list){
     var count = 0;
-    for (var i = 0; i < list.length; i++) if (!(list[i].complete && list[i].naturalWidth > 0)) count++;
+    for (var i = 0; i < list.length; i++)
+      if (!list[i].getAttribute('src') || !(list[i].complete && list[i].naturalWidth > 0)) count++;
     return count;
   }
   var firstTimer = setInterval(function(){

@@ -179,6 +179,14 @@ void CReelboardView::ShowAgain(const QString& path) {
 }
 
 void CReelboardView::OnLoadFinished(bool ok) {
+    // Navigations in quick succession (the waiting page twice, then the start page when the library
+    // was ready at once) do not always end with the last: an earlier page of markup can still win,
+    // and the start page that would show the wall is never loaded. Asked for again.
+    if (ok && url() != requested_ && url().scheme() == u"data"_s && requested_.isValid() && renavigations_ < 3) {
+        ++renavigations_;
+        setUrl(requested_);
+        return;
+    }
     const QString file = ShownFile();
     if (ok && restoreScroll_ > 0)
         page()->runJavaScript(u"window.scrollTo(0, %1)"_s.arg(restoreScroll_));
@@ -303,14 +311,15 @@ bool CReelboardView::ExtCommand(int command, const QString& arg) {
 
 void CReelboardView::Navigate(const QString& address) {
     navigationClock_.restart();
+    renavigations_ = 0;
     if (address.startsWith(u"about:"_s)) {
         // The dark of the other pages, also for a page of bare markup.
-        setHtml(u"<style>html{background:#0f1115;color:#e6e9ef}</style>"_s + address.mid(6));
-        return;
+        const QString html = u"<style>html{background:#0f1115;color:#e6e9ef}</style>"_s + address.mid(6);
+        requested_ = QUrl(u"data:text/html;charset=utf-8,"_s + QString::fromLatin1(QUrl::toPercentEncoding(html)));
+    } else if (address.startsWith(u'/')) {
+        requested_ = QUrl::fromLocalFile(address);
+    } else {
+        requested_ = QUrl(address);
     }
-    if (address.startsWith(u'/')) {
-        setUrl(QUrl::fromLocalFile(address));
-        return;
-    }
-    setUrl(QUrl(address));
+    setUrl(requested_);
 }

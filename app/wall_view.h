@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QUrl>
 #include <QWebEngineView>
 #include <functional>
 #include <memory>
@@ -96,6 +97,8 @@ private:
     QSet<QString> changedSinceLoad_;
     QTimer* changeTimer_ = nullptr;
     int restoreScroll_ = -1;
+    QUrl requested_;        // what the last Navigate asked for
+    int renavigations_ = 0; // times it was asked for again after an older page won
     void KeepToOwnPages();
 
     std::shared_ptr<MovieLibrary> library_;

@@ -54,7 +54,8 @@ int PosterWorkerThread(MovieLibrary& library) {
 
 bool StorePoster(MovieLibrary& library, const MovieRecord& movie) {
     ShowWorkerStatus(library, u"下载图片:"_s + movie.DisplayTitle);
-    const bool stored = DownloadPoster(movie, &library.StopRequested);
+    // The folder's picture was on the wall from the start: nothing new, and nothing stored.
+    const bool stored = DownloadPoster(movie, &library.StopRequested) && !FolderPictureServes(movie);
     if (stored) {
         ++library.Counts.PostersStored;
         // Made here rather than by the window, which shows the new picture at once.

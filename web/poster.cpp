@@ -103,9 +103,12 @@ QString CreateDownloadTempFile() {
     return QFile::decodeName(name);
 }
 
+bool FolderPictureServes(const MovieRecord& movie) {
+    return movie.FolderVideoCount == 1 && movie.FolderImageCount > 0;
+}
+
 bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
-    // The folder's own picture serves a movie that is alone in its folder.
-    if (movie.FolderVideoCount == 1 && movie.FolderImageCount > 0)
+    if (FolderPictureServes(movie))
         return true;
 
     bool stored = false;

@@ -16,5 +16,9 @@ bool IsCompleteJpeg(const QString& path, int64_t minimumSize);
 // transfer in progress and skips the remaining addresses.
 bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop = nullptr);
 
+// A movie alone in its folder whose scan found a picture there: that picture is its poster, and
+// DownloadPoster reports it as had without fetching anything.
+bool FolderPictureServes(const MovieRecord& movie);
+
 // A new, unique, empty "tem*.tmp" file in the working folder; its full path, or empty on failure.
 QString CreateDownloadTempFile();

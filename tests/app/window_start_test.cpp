@@ -86,6 +86,34 @@ TEST(WindowStart, CallsMadeBeforeTheChannelIsUpAreDelivered) {
     EXPECT_TRUE(harness.actAndWaitForPage([&] { harness.view()->Navigate(page); }, u"menu_search.html"_s));
 }
 
+// The browser defers only web pictures, so the wall itself keeps far pictures back: a big wall
+// loads a few screens of them, and the rest as they come near.
+TEST(WindowStart, ABigWallLoadsThePicturesNearTheViewOnly) {
+    std::vector<TestMovie> movies;
+    for (int n = 0; n < 400; ++n)
+        movies.push_back({u"m%1/Movie.%1.mkv"_s.arg(n, 3, 10, QChar(u'0')), u"Movie %1"_s.arg(n)});
+    WindowHarness harness(movies);
+    harness.open();
+    ASSERT_TRUE(harness.waitForPage(u"menu.html"_s));
+    const QString loadedInView = uR"((function () {
+        var list = Array.from(document.images).filter(function (i) {
+            var box = i.getBoundingClientRect(); return box.bottom > 0 && box.top < innerHeight; });
+        return list.length > 0 && list.every(function (i) {
+            return i.getAttribute('src') && i.complete && i.naturalWidth > 0; }); })())"_s;
+    EXPECT_TRUE(WaitUntil([&] { return harness.js(loadedInView).toBool(); }));
+    const int held = harness.js(u"document.querySelectorAll('img[data-src]').length"_s).toInt();
+    EXPECT_GT(held, 100);
+    EXPECT_LT(held, 400 - 150 + 1);
+
+    harness.js(u"window.scrollTo(0, document.documentElement.scrollHeight)"_s);
+    EXPECT_TRUE(WaitUntil([&] { return harness.js(loadedInView).toBool(); }));
+    EXPECT_LT(harness.js(u"document.querySelectorAll('img[data-src]').length"_s).toInt(), held);
+    // What the page holds back is the item's own picture, unchanged.
+    EXPECT_TRUE(harness.js(u"document.querySelector('img[data-src]').getAttribute('data-src')"_s)
+                    .toString()
+                    .endsWith(u".mkv.thumb.jpg"_s));
+}
+
 TEST(WindowOptions, TheDesktopEntryStartsInAFolderOfItsOwn) {
     QFile entry(QStringLiteral(REELBOARD_SOURCE_DIR) + u"/app/resources/reelboard.desktop"_s);
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));

@@ -111,6 +111,40 @@ TEST(WorkersTest, OneWorkerTakesTheQueueInRandomOrder) {
     EXPECT_EQ(library.Counts.PostersStored, 0);
 }
 
+// Only a poster that arrived is news to the window: a movie alone in its folder shows the picture
+// the scan found from the start, and a wall of 10,000 such movies must not be redrawn 10,000 times.
+TEST(WorkersTest, OnlyAPosterThatArrivedIsStoredAndAnnounced) {
+    TempFolder folder;
+    TestHttpServer server;
+    ProxyEnvironment proxy(server);
+    MovieLibrary library;
+    StatusLog log;
+    log.attach(library);
+    QStringList changed;
+    library.Host.MovieChanged = [&](const QString& path) { changed.append(path); };
+    server.Serve(u"http://img.test/new.jpg"_s, NoisyJpeg(200, 200), "image/jpeg");
+
+    MovieRecord crowded = QueuedMovie(folder, 1, u"http://img.test/new.jpg"_s);
+    MovieRecord servedByFolder = QueuedMovie(folder, 2, u"http://img.test/new.jpg"_s);
+    servedByFolder.FolderVideoCount = 1;
+    servedByFolder.FolderImageCount = 1;
+    servedByFolder.FolderImage = folder.file(u"folder.jpg"_s);
+    folder.write(u"folder.jpg"_s, NoisyJpeg(200, 200));
+    MovieRecord aloneWithout = QueuedMovie(folder, 3, u"http://img.test/new.jpg"_s);
+    aloneWithout.FolderVideoCount = 1;
+    for (const MovieRecord& movie : {crowded, servedByFolder, aloneWithout})
+        library.PosterQueue.push_back(movie);
+
+    EXPECT_EQ(PosterWorkerThread(library), 1);
+
+    changed.sort();
+    EXPECT_EQ(changed, (QStringList{crowded.FilePath, aloneWithout.FilePath}));
+    EXPECT_EQ(library.Counts.PostersStored, 2);
+    EXPECT_EQ(library.Counts.PostersDone, 3);
+    EXPECT_FALSE(QFileInfo::exists(servedByFolder.FilePath + u".jpg"_s));
+    EXPECT_EQ(log.withPrefix(u"下载图片成功:"_s).size(), 3) << "the folder's picture is no failure";
+}
+
 TEST(WorkersTest, EmptyQueueOrStopEndsEveryWorkerAtOnce) {
     TempFolder folder;
     auto library = std::make_shared<MovieLibrary>();
