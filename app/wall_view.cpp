@@ -9,6 +9,7 @@
 #include "app/temp_files.h"
 #include "pages/builtin_texts.h"
 #include "pages/detail_page.h"
+#include "pages/edit.h"
 #include "pages/filter_page.h"
 #include "pages/text_codec.h"
 #include "pages/wall_item.h"
@@ -296,7 +297,9 @@ bool CReelboardView::ExtCommand(int command, const QString& arg) {
         break;
     }
     QString movie;
-    const QString page = RunScriptCommand(*library_, command, arg, desktop, &movie);
+    // The form's path went through an HTML value, which cannot hold every file name.
+    const QString argument = command == 5 && shown_.mode == EditForm ? RestoreFormPath(arg, shown_.movie) : arg;
+    const QString page = RunScriptCommand(*library_, command, argument, desktop, &movie);
     if (page.isEmpty())
         return true;
     if (command == 3)

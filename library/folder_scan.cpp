@@ -1,5 +1,6 @@
 #include "library/folder_scan.h"
 
+#include "library/file_name.h"
 #include "library/lower_case.h"
 #include "library/movie_xml.h"
 #include "library/name_order.h"
@@ -8,7 +9,6 @@
 #include "library/title.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
@@ -85,8 +85,9 @@ void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullP
     record.FilePath = fullPath;
     record.FileName = name;
     record.Folder = folder;
-    record.DisplayTitle = TitleFromFileName(name);
-    record.SearchKey = LowerCase(fullPath);
+    // The title is what the user reads and what the web is searched for: a GBK name shows as its text.
+    record.DisplayTitle = TitleFromFileName(ReadableFileName(name));
+    record.SearchKey = LowerCase(ReadableFileName(fullPath));
     ReadListedMetadata(record, folderFd, metadataNames);
     library.Movies.push_back(std::move(record));
 }
@@ -108,7 +109,7 @@ EntryKind KindOf(int dirFd, const Entry& entry, qint64& size) {
     if (entry.Type != DT_LNK && entry.Type != DT_UNKNOWN)
         return EntryKind::Other;
     struct stat st {};
-    if (fstatat(dirFd, QFile::encodeName(entry.Name).constData(), &st, 0) != 0)
+    if (fstatat(dirFd, EncodeFileName(entry.Name).constData(), &st, 0) != 0)
         return EntryKind::Other; // a dangling link
     if (S_ISDIR(st.st_mode))
         return EntryKind::Folder;
@@ -120,7 +121,7 @@ EntryKind KindOf(int dirFd, const Entry& entry, qint64& size) {
 
 qint64 FileSize(int dirFd, const QString& name) {
     struct stat st {};
-    return fstatat(dirFd, QFile::encodeName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
+    return fstatat(dirFd, EncodeFileName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
 }
 
 // The whole listing in name order (the file system's own order is a hash order on Linux), and the
@@ -131,7 +132,7 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        entries.push_back({QString::fromUtf8(name), entry->d_type}); // file names are UTF-8, as QFile assumes
+        entries.push_back({DecodeFileName(name), entry->d_type}); // byte-exact: a GBK name is kept too
         if (entries.back().Name.endsWith(u".xml"_s))
             metadataNames.insert(entries.back().Name);
     }
@@ -147,7 +148,7 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
         return;
     FolderSummary summary;
     summary.Path = folder;
-    DIR* dir = opendir(QFile::encodeName(listed).constData());
+    DIR* dir = opendir(EncodeFileName(listed).constData());
     if (!dir) {
         library.Folders.push_back(summary);
         return;

@@ -2,11 +2,12 @@
 
 #include "extract/labels.h"
 #include "library/atomic_file.h"
+#include "library/file_access.h"
+#include "library/file_name.h"
 #include "library/lower_case.h"
 #include "library/user_text.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 #include <array>
 #include <cerrno>
@@ -79,7 +80,7 @@ QString Utf16LeText(const QByteArray& bytes) {
 // Plain POSIX calls: the scan reads thousands of these files, and most videos have none.
 bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
     // O_NONBLOCK: a named pipe in place of the file must not hang the scan; it is refused below.
-    const int fd = openat(folderFd, QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = openat(folderFd, EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -130,11 +131,11 @@ TagPositions FindTags(QStringView text) {
 void KeepForeignFile(const QString& path) {
     // Everything up to the first value is the same in every file Reelboard writes.
     static const QByteArray start = Utf16LeBytes(DocumentStart + u"<Title>"_s);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || file.read(start.size()) == start)
+    QFile file;
+    if (!OpenForReading(file, path) || file.size() == 0 || file.read(start.size()) == start)
         return;
     const QString backup = path + u".bak"_s;
-    if (QFileInfo::exists(backup))
+    if (PathExists(backup))
         return;
     file.seek(0);
     WriteFileAtomically(backup, file.readAll());
@@ -143,7 +144,7 @@ void KeepForeignFile(const QString& path) {
 } // namespace
 
 QString SearchKeyOf(const MovieRecord& record) {
-    return LowerCase(record.FilePath + record.Title + record.OriginalTitle + record.CountryOfOrigin +
+    return LowerCase(ReadableFileName(record.FilePath) + record.Title + record.OriginalTitle + record.CountryOfOrigin +
                      record.ProductionYear + record.Genres + record.Overview + record.Notes);
 }
 

@@ -1,10 +1,13 @@
 #include "library/thumbnail.h"
 
-#include <QFileInfo>
+#include "library/atomic_file.h"
+#include "library/file_access.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -28,7 +31,11 @@ namespace {
 constexpr qint64 MaxPicturePixels = qint64(8192) * 8192;
 
 QImage ReadScaled(const QString& picture) {
-    QImageReader reader(picture);
+    // Read from a file opened on the path's own bytes; the format is known by the content.
+    QFile file;
+    if (!OpenForReading(file, picture))
+        return {};
+    QImageReader reader(&file);
     const QSize declared = reader.size();
     if (qint64(declared.width()) * declared.height() > MaxPicturePixels)
         return {};
@@ -48,29 +55,25 @@ QImage ReadScaled(const QString& picture) {
 // Through a temporary file and a rename: the page may load the thumbnail while it is written, and two
 // threads may make the same one at once.
 bool WriteJpeg(const QImage& image, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "jpg");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
     writer.setQuality(90);
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writer.write(image) && WriteFileAtomically(path, bytes);
 }
 
 } // namespace
 
 QString MakeThumbnail(QString picture) {
-    if (picture.isEmpty() || !QFileInfo::exists(picture))
+    if (picture.isEmpty() || !PathExists(picture))
         return {};
     return MakeThumbnailOfExisting(picture);
 }
 
 QString MakeThumbnailOfExisting(const QString& picture) {
     const QString thumbnail = ThumbnailPath(picture);
-    if (QFileInfo::exists(thumbnail))
+    if (PathExists(thumbnail))
         return thumbnail;
     const QImage image = ReadScaled(picture);
     if (!image.isNull())

@@ -1,16 +1,16 @@
 #include "pages/detail_page.h"
 
 #include "extract/labels.h"
+#include "library/file_access.h"
+#include "library/file_name.h"
 #include "library/name_order.h"
 #include "pages/builtin_texts.h"
+#include "pages/edit.h"
 #include "pages/escape.h"
 #include "pages/page_file.h"
 #include "pages/related_items.h"
 #include "pages/text_codec.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -45,11 +45,11 @@ QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
     // The built-in texts never change: decoded once.
     static const QString format =
         DecodeText(DetailHeaderTemplate) + u"%s<div style='clear:both'></div>"_s + DecodeText(DetailBodyTemplate);
-    return FillTemplate(format,
-                        {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), relatedItems,
-                         PictureList(movie), Shown(movie.Title), Shown(movie.OriginalTitle),
-                         Shown(movie.CountryOfOrigin), Shown(movie.ProductionYear), Shown(movie.Rating),
-                         Shown(movie.Genres), path, overview, EscapeHtml(movie.Notes), EscapeHtml(movie.watched)});
+    return FillTemplate(format, {path, EscapeHtml(ReadableFileName(movie.Folder)), path,
+                                 EscapeHtml(ReadableFileName(movie.FileName)), relatedItems, PictureList(movie),
+                                 Shown(movie.Title), Shown(movie.OriginalTitle), Shown(movie.CountryOfOrigin),
+                                 Shown(movie.ProductionYear), Shown(movie.Rating), Shown(movie.Genres), path, overview,
+                                 EscapeHtml(movie.Notes), EscapeHtml(movie.watched)});
 }
 
 // The browser's parser reads a raw carriage return as a line feed; as a reference it stays itself.
@@ -63,8 +63,9 @@ QString EditFormPage(const MovieRecord& movie) {
     const QString path = EscapeScriptInAttribute(movie.FilePath);
     static const QString format = DecodeText(DetailHeaderTemplate) + DecodeText(EditFormTemplate);
     return FillTemplate(
-        format, {path, EscapeHtml(movie.Folder), path, EscapeHtml(movie.FileName), FormValue(movie.FilePath),
-                 FormValue(CleanFieldValue(movie.Title)), FormValue(CleanFieldValue(movie.OriginalTitle)), path,
+        format, {path, EscapeHtml(ReadableFileName(movie.Folder)), path, EscapeHtml(ReadableFileName(movie.FileName)),
+                 FormValue(FormPath(movie.FilePath)), FormValue(CleanFieldValue(movie.Title)),
+                 FormValue(CleanFieldValue(movie.OriginalTitle)), path,
                  FormValue(CleanFieldValue(movie.CountryOfOrigin)), FormValue(CleanFieldValue(movie.ProductionYear)),
                  FormValue(CleanFieldValue(movie.Rating)), FormValue(CleanFieldValue(movie.Genres)),
                  FormValue(movie.watched), FormValue(movie.Overview), FormValue(movie.Notes), PictureList(movie)});
@@ -84,26 +85,21 @@ QStringList SortedByName(QStringList paths) {
 
 QStringList DetailPictures(const MovieRecord& movie) {
     QStringList pictures;
+    // Listed on the folder's own bytes; any letter case, as a name filter would match (without
+    // building a pattern per call); hidden files too: the scan counted them.
     if (movie.FolderVideoCount <= 2 && movie.FolderImageCount > 0) {
-        // Any letter case, as a name filter would match (without building a pattern per call); hidden
-        // files too: the scan counted them.
-        QDirIterator any(movie.Folder, QDir::Files | QDir::Hidden);
-        while (any.hasNext()) {
-            const QString path = any.next();
-            if (any.fileName().endsWith(u".jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(path))
-                pictures << path;
-        }
+        const QString folder = movie.Folder.endsWith(u'/') ? movie.Folder : movie.Folder + u'/';
+        for (const QString& name : FileNamesIn(movie.Folder))
+            if (name.endsWith(u".jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(folder + name))
+                pictures << folder + name;
         return SortedByName(pictures);
     }
-    const QFileInfo video(movie.FilePath);
-    const QString prefix = video.fileName();
-    QDirIterator it(video.path(), QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = it.fileName();
-        if (name.startsWith(prefix) && name.endsWith(u"jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(path))
-            pictures << path;
-    }
+    const qsizetype slash = movie.FilePath.lastIndexOf(u'/');
+    const QString folder = movie.FilePath.left(slash + 1);
+    const QString prefix = movie.FilePath.mid(slash + 1);
+    for (const QString& name : FileNamesIn(slash < 0 ? u"."_s : folder))
+        if (name.startsWith(prefix) && name.endsWith(u"jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(folder + name))
+            pictures << folder + name;
     return SortedByName(pictures);
 }
 

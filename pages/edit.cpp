@@ -1,5 +1,6 @@
 #include "pages/edit.h"
 
+#include "library/file_name.h"
 #include "library/movie_xml.h"
 #include "library/split_string.h"
 #include "pages/detail_page.h"
@@ -56,4 +57,21 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
     }
     files.unlock();
     return BuildDetailPage(library, edited, QString(), DetailView);
+}
+
+QString FormPath(const QString& filePath) {
+    if (!HoldsFileNameBytes(filePath))
+        return filePath;
+    QString shown = filePath;
+    for (QChar& c : shown)
+        if (IsFileNameByte(c))
+            c = QChar::ReplacementCharacter;
+    return shown;
+}
+
+QString RestoreFormPath(const QString& argument, const QString& shownMovie) {
+    const QString held = FormPath(shownMovie);
+    if (held == shownMovie || !argument.startsWith(held + u'`'))
+        return argument;
+    return shownMovie + argument.mid(held.size());
 }

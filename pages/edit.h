@@ -11,3 +11,12 @@
 // string when the argument has fewer than ten parts or names no movie (nothing changes then), or when
 // the page could not be written. Takes RecordsMutex while it touches the record.
 QString EditMovieInfo(MovieLibrary& library, const QString& argument);
+
+// The path as the edit form holds it, in an HTML value: such a value cannot hold a file-name byte
+// that is not UTF-8 (library/file_name.h), so each of those is U+FFFD there. Any other path is itself.
+QString FormPath(const QString& filePath);
+
+// The form's answer with the exact path of the movie whose form is shown put back, when the answer
+// starts with that movie's FormPath and a grave accent; any other answer unchanged. The window knows
+// which form it shows; two such paths may read alike in a form.
+QString RestoreFormPath(const QString& argument, const QString& shownMovie);

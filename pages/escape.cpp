@@ -1,6 +1,9 @@
 #include "pages/escape.h"
 
+#include "library/file_name.h"
+
 #include <QUrl>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -39,7 +42,19 @@ QString EscapeScriptString(const QString& text) {
     QString out = EscapeBackslashes(text);
     QString escaped;
     escaped.reserve(out.size());
-    for (QChar c : out) {
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        // A lone surrogate (a file-name byte that is not UTF-8) cannot be written to a UTF-8 page; as an
+        // escape the script still gets it, and hands it back over the channel unchanged.
+        if (c.isSurrogate()) {
+            if (c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+                escaped += c;
+                escaped += out[++i];
+            } else {
+                escaped += u"\\u"_s + QString::number(c.unicode(), 16).toUpper();
+            }
+            continue;
+        }
         switch (c.unicode()) {
         case '"':
             escaped += u"\\\""_s;
@@ -76,5 +91,23 @@ QString EscapeScriptInAttribute(const QString& text) {
 QString FileUrl(const QString& path) {
     if (path.isEmpty())
         return {};
-    return QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded(QUrl::FullyEncoded));
+    if (!HoldsFileNameBytes(path))
+        return QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded(QUrl::FullyEncoded));
+    // QUrl would encode such a name as UTF-8 and lose its bytes: they are percent-encoded one by one,
+    // keeping what QUrl keeps in a path. "//host/..." names a host, as in QUrl::fromLocalFile.
+    static constexpr char kept[] = "-._~!$&'()*+,;=:@/[]";
+    static constexpr char hex[] = "0123456789ABCDEF";
+    QString url = path.startsWith(u'/') && !path.startsWith(u"//"_s) ? u"file://"_s : u"file:"_s;
+    for (const char byte : EncodeFileName(path)) {
+        const auto b = static_cast<unsigned char>(byte);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+            (b != 0 && std::strchr(kept, b))) {
+            url += QLatin1Char(char(b));
+        } else {
+            url += u'%';
+            url += QLatin1Char(hex[b >> 4]);
+            url += QLatin1Char(hex[b & 15]);
+        }
+    }
+    return url;
 }

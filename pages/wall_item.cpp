@@ -1,10 +1,11 @@
 #include "pages/wall_item.h"
 
 #include "extract/labels.h"
+#include "library/file_access.h"
+#include "library/file_name.h"
 #include "library/thumbnail.h"
 #include "pages/escape.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 
@@ -23,18 +24,19 @@ QString Html(const QString& text) {
 }
 
 // FileUrl, without building a QUrl for every item of a large wall: an absolute local path is
-// percent-encoded as UTF-8, keeping what a URL path may hold as it is (unreserved characters,
-// sub-delimiters, ":", "@", "/" and the brackets). Paths starting with "//" name a host in a file URL,
-// and characters outside the first plane are rare: FileUrl decides for both.
+// percent-encoded as the bytes the file system spells it with (UTF-8, or a name's own bytes), keeping what a URL path
+// may hold as it is (unreserved characters, sub-delimiters, ":", "@", "/" and the brackets). Paths starting with "//"
+// name a host in a file URL, and characters outside the first plane are rare: FileUrl decides for both.
 QString PictureUrl(const QString& path) {
-    const bool surrogates = std::any_of(path.cbegin(), path.cend(), [](QChar c) { return c.isSurrogate(); });
+    const bool surrogates =
+        std::any_of(path.cbegin(), path.cend(), [](QChar c) { return c.isSurrogate() && !IsFileNameByte(c); });
     if (!path.startsWith(u'/') || path.startsWith(u"//"_s) || surrogates)
         return FileUrl(path);
     static constexpr char kept[] = "-._~!$&'()*+,;=:@/[]";
     static constexpr char hex[] = "0123456789ABCDEF";
     QString url = u"file://"_s;
     url.reserve(7 + path.size() + path.size() / 4);
-    for (const char byte : path.toUtf8()) {
+    for (const char byte : EncodeFileName(path)) {
         const auto b = static_cast<unsigned char>(byte);
         if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
             (b != 0 && std::strchr(kept, b))) {
@@ -61,12 +63,12 @@ QString WallPicture(const MovieRecord& record) {
     const QString poster = record.FilePath + u".jpg"_s;
     if (record.FolderVideoCount < 2) {
         // The scan found no picture in the folder: the poster downloaded since is the movie's picture.
-        if (record.FolderImage.isEmpty() && QFileInfo::exists(poster))
+        if (record.FolderImage.isEmpty() && PathExists(poster))
             return poster;
         return record.FolderImage;
     }
     // In a crowded folder the first image is rarely this movie's: better no picture until the poster comes.
-    if (record.FolderVideoCount > 10 || record.FolderImageCount > 20 || QFileInfo::exists(poster))
+    if (record.FolderVideoCount > 10 || record.FolderImageCount > 20 || PathExists(poster))
         return poster;
     return record.FolderImage;
 }
@@ -74,7 +76,7 @@ QString WallPicture(const MovieRecord& record) {
 QString WallThumbnail(const MovieRecord& record) {
     if (record.FolderVideoCount >= 2) {
         const QString poster = record.FilePath + u".jpg"_s;
-        if (QFileInfo::exists(poster))
+        if (PathExists(poster))
             return MakeThumbnailOfExisting(poster);
     }
     return MakeThumbnail(WallPicture(record));
@@ -93,7 +95,7 @@ QString WallItemMarkup(const MovieRecord& record, const QString& thumbnail, cons
     item += u"<div class=d><a href='#' onclick=\"javascript:external.ExtCommand(1,&quot;"_s;
     item += path;
     item += u"&quot;);\"  title='"_s;
-    item += Html(record.FileName);
+    item += Html(ReadableFileName(record.FileName));
     for (const QString* line : {&record.Title, &record.OriginalTitle, &record.CountryOfOrigin, &record.ProductionYear,
                                 &record.Rating, &record.Genres}) {
         item += u'\n';

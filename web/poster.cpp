@@ -1,12 +1,13 @@
 #include "web/poster.h"
 
+#include "library/file_access.h"
 #include "library/file_mode.h"
+#include "library/file_name.h"
 #include "library/split_string.h"
 #include "web/ydown.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,8 @@ bool RenameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
         return true;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         return false;
-    if (QFileInfo::exists(QFile::decodeName(to)))
+    struct stat st {};
+    if (::stat(to.constData(), &st) == 0)
         return false;
     return ::rename(from.constData(), to.constData()) == 0;
 }
@@ -43,8 +45,8 @@ bool RenameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
 // for the same movie may overlap). The working folder and the video usually lie on different file
 // systems: then the bytes are first copied beside the target.
 bool MovePoster(const QString& from, const QString& to) {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray source = EncodeFileName(from);
+    const QByteArray target = EncodeFileName(to);
     // The download's temporary file is private.
     ::chmod(source.constData(), NewFileMode());
     if (RenameWithoutReplacing(source, target))
@@ -58,9 +60,9 @@ bool MovePoster(const QString& from, const QString& to) {
     ::fchmod(fd, NewFileMode());
     QFile out;
     bool copied = out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
-    QFile in(from);
+    QFile in;
     if (copied)
-        copied = in.open(QIODevice::ReadOnly);
+        copied = OpenForReading(in, from);
     while (copied && !in.atEnd()) {
         const QByteArray chunk = in.read(1 << 16);
         copied = !chunk.isEmpty() && out.write(chunk) == chunk.size();
@@ -120,7 +122,7 @@ bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
             continue;
         const QString target = PosterTarget(movie.FilePath, count);
         // An existing poster is kept; the next address aims at the same target.
-        if (QFileInfo::exists(target))
+        if (PathExists(target))
             continue;
         const QString temporary = CreateDownloadTempFile();
         if (temporary.isEmpty())

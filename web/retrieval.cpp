@@ -1,5 +1,6 @@
 #include "web/retrieval.h"
 
+#include "library/file_name.h"
 #include "library/movie_xml.h"
 #include "web/info_page.h"
 #include "web/search.h"
@@ -23,11 +24,12 @@ bool Stopped(const std::atomic<bool>* stop) {
 } // namespace
 
 QString SearchTextFor(const MovieRecord& record) {
-    QString text = record.FileName;
+    // The engines are asked in words: a GBK name as its text.
+    QString text = ReadableFileName(record.FileName);
     if (record.FolderSubfolderCount == 0 && record.FolderVideoCount <= MaxVideosForFolderName) {
         const qsizetype slash = record.Folder.lastIndexOf(u'/');
         if (slash > 0)
-            text += u' ' + record.Folder.mid(slash + 1);
+            text += u' ' + ReadableFileName(record.Folder.mid(slash + 1));
     }
     return text;
 }

@@ -1,9 +1,12 @@
 // File names and metadata values that try to break out of the pages, in the real window: every value
 // shows as stored, every click hands the program the exact path, and nothing a value holds runs.
+#include "library/file_name.h"
 #include "library/movie_xml.h"
+#include "pages/edit.h"
 #include "pages/wall_item.h"
 #include "tests/app/window_harness.h"
 #include "tests/app/window_test_support.h"
+#include "tests/support/byte_names.h"
 #include "tests/support/qt_printers.h"
 
 #include <QCoreApplication>
@@ -66,6 +69,9 @@ std::vector<Hostile> HostileMovies() {
          QString(), QString(), QString(), u"javascript:window.__pwned=11"_s, QString(), QString()},
         {u"L"_s.repeated(200) + u"/"_s + u"长"_s.repeated(70) + u".mkv"_s, longText, longText.left(300), QString(),
          QString(), QString(), QString(), longText, longText, QString()},
+        // Names that are not UTF-8, from an old Windows disk: shown as their text, reached by their bytes.
+        {DecodeFileName(QByteArray(GbkFolderName + '/' + GbkVideoName)), u"盗梦空间"_s, u"Inception"_s, u"美国"_s,
+         u"2010"_s, QString(), QString(), u"A dream within a dream."_s, QString(), QString()},
     };
 }
 
@@ -154,7 +160,7 @@ protected:
     int ItemIndex(const MovieRecord& movie) {
         const QJsonArray items = WallItems();
         for (qsizetype i = 0; i < items.size(); ++i)
-            if (items[i].toObject()[u"tip"_s].toString().startsWith(AsParsed(movie.FileName) + u'\n'))
+            if (items[i].toObject()[u"tip"_s].toString().startsWith(AsParsed(ReadableFileName(movie.FileName)) + u'\n'))
                 return int(i);
         return -1;
     }
@@ -205,8 +211,13 @@ TEST_F(HostileNames, TheWallShowsEveryValueAndPlaysTheExactFile) {
         const int index = ItemIndex(movie);
         ASSERT_GE(index, 0);
         const QJsonObject item = items[index].toObject();
-        QStringList tip{movie.FileName,       movie.Title,  movie.OriginalTitle, movie.CountryOfOrigin,
-                        movie.ProductionYear, movie.Rating, movie.Genres};
+        QStringList tip{ReadableFileName(movie.FileName),
+                        movie.Title,
+                        movie.OriginalTitle,
+                        movie.CountryOfOrigin,
+                        movie.ProductionYear,
+                        movie.Rating,
+                        movie.Genres};
         EXPECT_EQ(item[u"tip"_s].toString(), AsParsed(tip.join(u'\n')));
         EXPECT_EQ(item[u"text"_s].toString(), AsParsed(BracketText(movie) + movie.DisplayTitle));
         ExpectShellGets(u"document.querySelectorAll('main .d')[%1].querySelector('a.s').click()"_s.arg(index),
@@ -233,8 +244,8 @@ TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
             [&] { harness.js(u"document.querySelectorAll('main .d')[%1].querySelector('a').click()"_s.arg(index)); },
             u"detail.html"_s));
         ExpectNothingRan(u"detail view"_s);
-        EXPECT_EQ(Text(u".bar h1"_s), AsParsed(movie.FileName));
-        EXPECT_EQ(Text(u".bar .path"_s), AsParsed(movie.Folder));
+        EXPECT_EQ(Text(u".bar h1"_s), AsParsed(ReadableFileName(movie.FileName)));
+        EXPECT_EQ(Text(u".bar .path"_s), AsParsed(ReadableFileName(movie.Folder)));
         EXPECT_EQ(Text(u"h2.title"_s), AsParsed(movie.Title));
         EXPECT_EQ(Text(u".original"_s), AsParsed(movie.OriginalTitle));
         EXPECT_EQ(
@@ -252,13 +263,15 @@ TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
         fileManager.shown.clear();
         harness.click(u"#open-folder"_s);
         EXPECT_TRUE(WaitUntil([&] { return fileManager.shown.size() == 1; }));
-        for (const QString& uri : fileManager.shown)
-            EXPECT_EQ(QUrl(uri).toLocalFile(), movie.FilePath) << uri.toStdString();
+        for (const QString& uri : fileManager.shown) {
+            EXPECT_TRUE(uri.startsWith(u"file:///"_s)) << uri.toStdString();
+            EXPECT_EQ(QByteArray::fromPercentEncoding(uri.mid(7).toLatin1()), EncodeFileName(movie.FilePath));
+        }
 
         ASSERT_TRUE(harness.actAndWaitForPage([&] { harness.click(u"#edit"_s); }, u"detail.html"_s));
         ASSERT_TRUE(harness.js(u"!!document.getElementById('edit-form')"_s).toBool());
         ExpectNothingRan(u"edit form"_s);
-        EXPECT_EQ(Value(u"path"_s), movie.FilePath);
+        EXPECT_EQ(Value(u"path"_s), FormPath(movie.FilePath));
         EXPECT_EQ(Value(u"title"_s), AsParsed(movie.Title));
         EXPECT_EQ(Value(u"original"_s), AsParsed(movie.OriginalTitle));
         EXPECT_EQ(Value(u"overview"_s), AsParsed(movie.Overview));
@@ -339,6 +352,11 @@ TEST_F(HostileNames, TheFilterPageShowsTheSearchTextAndFindsHostileNames) {
     ASSERT_TRUE(search(u"\u202Egnp"_s));
     ASSERT_EQ(WallItems().size(), 1);
     ExpectShellGets(u"document.querySelector('main .d a.s').click()"_s, Record(movies[6].relative).FilePath);
+
+    // A name that is not UTF-8 is found by the words it shows.
+    ASSERT_TRUE(search(u"电影/盗梦空间"_s));
+    ASSERT_EQ(WallItems().size(), 1);
+    ExpectShellGets(u"document.querySelector('main .d a.s').click()"_s, Record(movies.back().relative).FilePath);
     ExpectNothingRan(u"filter page after the clicks"_s);
 }
 

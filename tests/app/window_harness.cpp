@@ -1,10 +1,12 @@
 #include "tests/app/window_harness.h"
 
+#include "library/file_name.h"
 #include "library/movie_xml.h"
 #include "pipeline/thread_control.h"
 #include "tests/support/test_application.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -105,7 +107,7 @@ QStringList ShellLog() {
     QFile file(ShellLogPath());
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList paths = QString::fromUtf8(file.readAll()).split(QChar(0));
+    QStringList paths = DecodeFileName(file.readAll()).split(QChar(0));
     paths.removeLast(); // after the last separator
     return paths;
 }
@@ -131,7 +133,12 @@ WindowHarness::WindowHarness(const std::vector<TestMovie>& movies) {
         if (wanted.poster) {
             QImage poster(200, 296, QImage::Format_RGB32);
             poster.fill(QColor(0x33, 0x66, 0x99));
-            poster.save(movie.FilePath + u".jpg"_s, "JPG");
+            // Through the test folder, which writes any name's own bytes.
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            poster.save(&buffer, "JPG");
+            folder_.write(u"movies/"_s + wanted.relative + u".jpg"_s, jpeg);
         }
     }
     const QString list = folder_.file(u"movies"_s) + u'\n';

@@ -1,5 +1,9 @@
+#include "library/file_name.h"
 #include "library/folder_scan.h"
 #include "library/movie_xml.h"
+#include "library/thumbnail.h"
+#include "tests/support/byte_names.h"
+#include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -264,4 +268,39 @@ TEST(ScanFolder, NoImageCountsInsideAThumbnailFolder) {
     ScanFolder(library, temp.file(u"m"_s));
     EXPECT_EQ(SummaryOf(library, temp.file(u"m/old.thumb.d"_s))->ImageCount, 0);
     EXPECT_EQ(SummaryOf(library, temp.file(u"m"_s))->ImageCount, 1);
+}
+
+TEST(ScanFolder, GbkNamesAreFoundAndTheirSideFilesGoBesideThemByteForByte) {
+    TempFolder temp;
+    const QByteArray root = QFile::encodeName(temp.path());
+    const QByteArray folder = root + '/' + GbkFolderName;
+    const QByteArray video = folder + '/' + GbkVideoName;
+    ASSERT_TRUE(MakeFolderAt(folder));
+    ASSERT_TRUE(SparseFileAt(video, VideoSize));
+    ASSERT_TRUE(WriteFileAt(video + ".jpg", NoisyJpeg(200, 300, 1)));
+
+    MovieLibrary library;
+    ScanFolder(library, temp.path());
+    ASSERT_EQ(library.Movies.size(), 1u);
+    MovieRecord record = library.Movies[0];
+    EXPECT_EQ(EncodeFileName(record.FilePath), video);
+    EXPECT_EQ(EncodeFileName(record.FileName), GbkVideoName);
+    EXPECT_EQ(EncodeFileName(record.Folder), folder);
+    EXPECT_EQ(record.DisplayTitle, u"盗梦空间 2010"_s);
+    EXPECT_TRUE(record.SearchKey.contains(u"/电影/盗梦空间.2010.mkv"_s));
+    ASSERT_EQ(library.Folders.size(), 2u);
+    EXPECT_EQ(EncodeFileName(library.Folders[0].FirstImage), video + ".jpg");
+
+    record.Title = u"盗梦空间"_s;
+    ASSERT_TRUE(WriteMovieXml(record));
+    EXPECT_EQ(MakeThumbnail(record.FilePath + u".jpg"_s), record.FilePath + u".thumb.jpg"_s);
+    EXPECT_EQ(NamesAt(folder), (QByteArrayList{GbkVideoName, GbkVideoName + ".jpg", GbkVideoName + ".thumb.jpg",
+                                               GbkVideoName + ".xml"}));
+    EXPECT_TRUE(ReadFileAt(video + ".thumb.jpg").value_or(QByteArray()).startsWith("\xFF\xD8"));
+
+    // The next scan reads the metadata file back.
+    MovieLibrary again;
+    ScanFolder(again, temp.path());
+    ASSERT_EQ(again.Movies.size(), 1u);
+    EXPECT_EQ(again.Movies[0].Title, u"盗梦空间"_s);
 }

@@ -1,6 +1,10 @@
+#include "library/file_name.h"
 #include "library/thumbnail.h"
+#include "library/title.h"
 #include "pages/escape.h"
 #include "pages/wall_item.h"
+#include "tests/support/byte_names.h"
+#include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
 
 #include <QImage>
@@ -179,6 +183,36 @@ TEST(WallItem, PictureSourcesMatchFileUrlForAnyCharacter) {
     paths << everyAscii;
     for (const QString& path : paths)
         EXPECT_EQ(Parse(WallItemMarkup(Record(u"/a/x.avi"_s), path)).imageSource, FileUrl(path)) << path.toStdString();
+}
+
+TEST(WallItem, GbkNamesShowAsTextAndReachTheirFilesByTheirBytes) {
+    TempFolder folder;
+    const QByteArray root = QFile::encodeName(folder.path()) + '/' + GbkFolderName;
+    const QByteArray video = root + '/' + GbkVideoName;
+    ASSERT_TRUE(MakeFolderAt(root));
+    ASSERT_TRUE(WriteFileAt(video + ".jpg", NoisyJpeg(200, 300)));
+    MovieRecord record;
+    record.FilePath = DecodeFileName(video);
+    record.FileName = DecodeFileName(GbkVideoName);
+    record.DisplayTitle = TitleFromFileName(ReadableFileName(record.FileName));
+    record.FolderVideoCount = 3; // a shared folder: the movie's own poster, when it exists
+    EXPECT_EQ(WallPicture(record), record.FilePath + u".jpg"_s);
+    const QString thumbnail = WallThumbnail(record);
+    EXPECT_EQ(EncodeFileName(thumbnail), video + ".thumb.jpg");
+    EXPECT_TRUE(ReadFileAt(video + ".thumb.jpg").has_value());
+
+    const QString markup = MakeWallItem(record);
+    // Nothing in the page is lost when it is written as UTF-8.
+    EXPECT_EQ(QString::fromUtf8(markup.toUtf8()), markup);
+    const ParsedItem item = Parse(markup);
+    EXPECT_EQ(item.detailPath, record.FilePath);
+    EXPECT_EQ(item.playPath, record.FilePath);
+    EXPECT_EQ(item.tooltip.value(0), u"盗梦空间.2010.mkv"_s);
+    EXPECT_EQ(item.linkText, u"盗梦空间 2010"_s);
+    const QString encodedRoot = QString::fromLatin1(QFile::encodeName(folder.path()).toPercentEncoding("/"));
+    EXPECT_EQ(item.imageSource,
+              u"file://"_s + encodedRoot + u"/%B5%E7%D3%B0/%B5%C1%C3%CE%BF%D5%BC%E4.2010.mkv.thumb.jpg"_s);
+    EXPECT_EQ(FileUrl(thumbnail), item.imageSource);
 }
 
 TEST(WallItem, ImageChoice) {

@@ -1,7 +1,9 @@
+#include "library/file_name.h"
 #include "library/movie_xml.h"
 #include "library/thumbnail.h"
 #include "pages/page_file.h"
 #include "pipeline/fallback.h"
+#include "tests/support/byte_names.h"
 #include "tests/support/http_server.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
@@ -116,6 +118,25 @@ TEST_F(PosterTest, ExistingPosterIsKeptAndNothingIsFetched) {
     EXPECT_EQ(folder.read(u"Films/Some Film.mkv.jpg"_s), "mine");
     EXPECT_EQ(server.HitCount(u"http://img.test/a.jpg"_s), 0);
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"Films/Some Film.mkv.1.jpg"_s)));
+}
+
+TEST_F(PosterTest, AVideoNamedInGbkGetsItsPostersBesideItAndKeepsThem) {
+    const QByteArray a = NoisyJpeg(300, 300, 1), b = NoisyJpeg(300, 300, 2);
+    Serve(u"http://img.test/a.jpg"_s, a);
+    Serve(u"http://img.test/b.jpg"_s, b);
+    MovieRecord movie = Movie({u"http://img.test/a.jpg"_s, u"http://img.test/b.jpg"_s});
+    const QByteArray video = QFile::encodeName(folder.file(u"Films/"_s)) + GbkVideoName;
+    ASSERT_TRUE(SparseFileAt(video, 1));
+    movie.FilePath = DecodeFileName(video);
+
+    EXPECT_TRUE(DownloadPoster(movie));
+    EXPECT_EQ(ReadFileAt(video + ".jpg"), a);
+    EXPECT_EQ(ReadFileAt(video + ".1.jpg"), b);
+    // Found again by their bytes: kept, and nothing is fetched for them.
+    EXPECT_FALSE(DownloadPoster(movie));
+    EXPECT_EQ(server.HitCount(u"http://img.test/a.jpg"_s), 1);
+    EXPECT_EQ(NamesAt(QFile::encodeName(folder.file(u"Films"_s))),
+              (QByteArrayList{GbkVideoName, GbkVideoName + ".1.jpg", GbkVideoName + ".jpg"}));
 }
 
 TEST_F(PosterTest, PosterThatAppearsDuringTheDownloadIsNotReplaced) {

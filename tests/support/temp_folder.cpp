@@ -1,9 +1,37 @@
 #include "tests/support/temp_folder.h"
 
+#include "library/file_access.h"
+#include "library/file_name.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// On the path's own bytes, so that tests can name files that are not UTF-8.
+void MakeFolders(const QString& path) {
+    const QByteArray bytes = EncodeFileName(path);
+    for (qsizetype slash = bytes.indexOf('/', 1); slash > 0; slash = bytes.indexOf('/', slash + 1))
+        ::mkdir(bytes.left(slash).constData(), 0777);
+    ::mkdir(bytes.constData(), 0777);
+}
+
+QString FolderOf(const QString& path) {
+    return path.left(path.lastIndexOf(u'/'));
+}
+
+// A new or emptied file at `path`, open for writing through `file`.
+bool Create(QFile& file, const QString& path) {
+    MakeFolders(FolderOf(path));
+    const int fd = ::open(EncodeFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+}
+
+} // namespace
 
 TempFolder::TempFolder() : previous_(QDir::currentPath()) {
     EXPECT_TRUE(dir_.isValid());
@@ -20,27 +48,25 @@ QString TempFolder::file(const QString& relative) const {
 
 void TempFolder::write(const QString& relative, const QByteArray& bytes) const {
     const QString full = file(relative);
-    QDir().mkpath(QFileInfo(full).path());
-    QFile f(full);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << full.toStdString();
+    QFile f;
+    ASSERT_TRUE(Create(f, full)) << full.toStdString();
     f.write(bytes);
 }
 
 void TempFolder::sparse(const QString& relative, int64_t size) const {
     const QString full = file(relative);
-    QDir().mkpath(QFileInfo(full).path());
-    QFile f(full);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << full.toStdString();
+    QFile f;
+    ASSERT_TRUE(Create(f, full)) << full.toStdString();
     ASSERT_TRUE(f.resize(size));
 }
 
 void TempFolder::mkdir(const QString& relative) const {
-    QDir().mkpath(file(relative));
+    MakeFolders(file(relative));
 }
 
 QByteArray TempFolder::read(const QString& relative) const {
-    QFile f(file(relative));
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!OpenForReading(f, file(relative)))
         return {};
     return f.readAll();
 }
