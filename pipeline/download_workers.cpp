@@ -1,10 +1,9 @@
 #include "pipeline/download_workers.h"
 
+#include "library/file_access.h"
 #include "pages/wall_item.h"
 #include "pipeline/thread_control.h"
 #include "web/poster.h"
-
-#include <QFileInfo>
 
 #include <QRandomGenerator>
 #include <optional>
@@ -63,7 +62,7 @@ bool StorePoster(MovieLibrary& library, const MovieRecord& movie) {
     }
     // A poster kept from an earlier run, or the folder's picture the wall shows, is no failure.
     const QString picture = WallPicture(movie);
-    const bool hasPicture = stored || (!picture.isEmpty() && QFileInfo::exists(picture));
+    const bool hasPicture = stored || (!picture.isEmpty() && PathExists(picture));
     ShowWorkerStatus(library, (hasPicture ? u"下载图片成功:"_s : u"下载图片失败:"_s) + movie.DisplayTitle);
     return stored;
 }
