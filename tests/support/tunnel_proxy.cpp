@@ -83,8 +83,8 @@ TunnelProxy::~TunnelProxy() {
     acceptor_.join();
     ::close(listener_);
     std::lock_guard lock(mutex_);
-    for (std::thread& connection : connections_)
-        connection.join();
+    for (Connection& connection : connections_)
+        connection.Thread.join();
 }
 
 void TunnelProxy::Accept() {
@@ -96,7 +96,19 @@ void TunnelProxy::Accept() {
         if (client < 0)
             continue;
         std::lock_guard lock(mutex_);
-        connections_.emplace_back([this, client] { Serve(client); });
+        for (auto it = connections_.begin(); it != connections_.end();) {
+            if (it->Done) {
+                it->Thread.join();
+                it = connections_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        Connection& connection = connections_.emplace_back();
+        connection.Thread = std::thread([this, client, &connection] {
+            Serve(client);
+            connection.Done = true;
+        });
     }
 }
 

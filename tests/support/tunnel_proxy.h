@@ -26,7 +26,13 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    // A finished connection's thread is joined when the next one arrives: an unjoined thread keeps
+    // its stack mapped, and a long run of lookups would run out of mappings.
+    struct Connection {
+        std::thread Thread;
+        std::atomic<bool> Done{false};
+    };
     std::mutex mutex_;
-    std::list<std::thread> connections_;
+    std::list<Connection> connections_;
     std::thread acceptor_;
 };
