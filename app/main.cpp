@@ -16,13 +16,14 @@ namespace {
 const char NoDisplayText[] = "reelboard: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
                              "to scan and look up without a window, run: reelboard --headless\n";
 
-const char UnreachableDisplayText[] = "reelboard: the display cannot be reached, so the window cannot open; "
-                                      "to scan and look up without a window, run: reelboard --headless\n";
-
 void Print(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
+
+#ifdef REELBOARD_HAS_WINDOW
+const char UnreachableDisplayText[] = "reelboard: the display cannot be reached, so the window cannot open; "
+                                      "to scan and look up without a window, run: reelboard --headless\n";
 
 QtMessageHandler QtHandler = nullptr;
 
@@ -42,6 +43,7 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
     if (QtHandler)
         QtHandler(type, context, message);
 }
+#endif
 
 QStringList Arguments(int argc, char** argv) {
     QStringList arguments;

@@ -2,6 +2,7 @@
 
 #include "library/file_name.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,14 +13,28 @@ bool PathExists(const QString& path) {
     return !path.isEmpty() && ::stat(EncodeFileName(path).constData(), &st) == 0;
 }
 
-bool OpenForReading(QFile& file, const QString& path) {
-    const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
+bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
+    // O_NONBLOCK: a named pipe in place of the file must not hang the scan; it is refused below.
+    const int fd = ::openat(folderFd, EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
-    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return true;
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        bytes.resize(static_cast<qsizetype>(st.st_size));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        bytes.truncate(done); // a file that shrank while it was read
+    }
     ::close(fd);
-    return false;
+    return ok;
 }
 
 QStringList FileNamesIn(const QString& folder) {

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QFile>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <fcntl.h>
 
 // File system calls on paths spelt as DecodeFileName spells them (library/file_name.h): Qt's own file
 // classes would re-encode a name that is not UTF-8 and miss the file.
@@ -10,8 +11,11 @@
 // The path names something, a link followed (as QFileInfo::exists).
 bool PathExists(const QString& path);
 
-// Opens `file` on the file at `path` for reading; false when it cannot be opened.
-bool OpenForReading(QFile& file, const QString& path);
+// The whole regular file at `path` (relative to the folder open as `folderFd`, or AT_FDCWD) in
+// `bytes`; false when it cannot be opened or is not a regular file. Plain POSIX calls from open to
+// close: the scan reads thousands of these, and a descriptor handed to Qt would be closed where the
+// thread checker cannot see it.
+bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes);
 
 // The names of the files in `folder`, hidden ones and links to files included, in the order the file
 // system gives; empty when it cannot be listed.

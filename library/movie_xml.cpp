@@ -77,31 +77,6 @@ QString Utf16LeText(const QByteArray& bytes) {
     return text;
 }
 
-// Plain POSIX calls: the scan reads thousands of these files, and most videos have none.
-bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
-    // O_NONBLOCK: a named pipe in place of the file must not hang the scan; it is refused below.
-    const int fd = openat(folderFd, EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        bytes.resize(static_cast<qsizetype>(st.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += got;
-        }
-        bytes.truncate(done); // a file that shrank while it was read
-    }
-    close(fd);
-    return ok;
-}
-
 // First position of every element's opening and closing tag in one pass over the "<" of the text;
 // the same positions as a search for each tag from the start.
 struct TagPositions {
@@ -131,14 +106,13 @@ TagPositions FindTags(QStringView text) {
 void KeepForeignFile(const QString& path) {
     // Everything up to the first value is the same in every file Reelboard writes.
     static const QByteArray start = Utf16LeBytes(DocumentStart + u"<Title>"_s);
-    QFile file;
-    if (!OpenForReading(file, path) || file.size() == 0 || file.read(start.size()) == start)
+    QByteArray bytes;
+    if (!ReadWholeFile(AT_FDCWD, path, bytes) || bytes.isEmpty() || bytes.startsWith(start))
         return;
     const QString backup = path + u".bak"_s;
     if (PathExists(backup))
         return;
-    file.seek(0);
-    WriteFileAtomically(backup, file.readAll());
+    WriteFileAtomically(backup, bytes);
 }
 
 } // namespace

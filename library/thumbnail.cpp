@@ -31,10 +31,12 @@ namespace {
 constexpr qint64 MaxPicturePixels = qint64(8192) * 8192;
 
 QImage ReadScaled(const QString& picture) {
-    // Read from a file opened on the path's own bytes; the format is known by the content.
-    QFile file;
-    if (!OpenForReading(file, picture))
+    // Read from the path's own bytes; the format is known by the content.
+    QByteArray bytes;
+    if (!ReadWholeFile(AT_FDCWD, picture, bytes))
         return {};
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
     QImageReader reader(&file);
     const QSize declared = reader.size();
     if (qint64(declared.width()) * declared.height() > MaxPicturePixels)

@@ -58,17 +58,16 @@ bool MovePoster(const QString& from, const QString& to) {
     if (fd < 0)
         return false;
     ::fchmod(fd, NewFileMode());
-    QFile out;
-    bool copied = out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
-    QFile in;
-    if (copied)
-        copied = OpenForReading(in, from);
-    while (copied && !in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 16);
-        copied = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+    QByteArray bytes;
+    bool copied = ReadWholeFile(AT_FDCWD, from, bytes);
+    for (qsizetype done = 0; copied && done < bytes.size();) {
+        const ssize_t wrote = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        copied = wrote > 0;
+        done += copied ? wrote : 0;
     }
-    copied = copied && out.flush();
-    out.close();
+    copied = ::close(fd) == 0 && copied;
     if (!copied || !RenameWithoutReplacing(part, target)) {
         ::unlink(part.constData());
         return false;

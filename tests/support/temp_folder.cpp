@@ -65,10 +65,9 @@ void TempFolder::mkdir(const QString& relative) const {
 }
 
 QByteArray TempFolder::read(const QString& relative) const {
-    QFile f;
-    if (!OpenForReading(f, file(relative)))
-        return {};
-    return f.readAll();
+    QByteArray bytes;
+    ReadWholeFile(AT_FDCWD, file(relative), bytes);
+    return bytes;
 }
 
 QByteArray Utf16Le(const QString& text, bool bom) {
