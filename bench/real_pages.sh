@@ -41,6 +41,8 @@ if [ -z "$program" ]; then
     done
 fi
 [ -n "$program" ] && [ -x "$program" ] || { echo "build reelboard first (cmake --preset release)" >&2; exit 1; }
+# The runs start in their own temporary folder.
+program=$(realpath "$program")
 command -v openssl >/dev/null || apt-get install -y --no-install-recommends openssl >/dev/null
 
 # shellcheck disable=SC2086
