@@ -196,6 +196,9 @@ bool StartsWithSiteAddress(const QString& link, const QString& prefix) {
 }
 
 std::optional<QString> BingResultTarget(const QString& link) {
+    // Most links are no click-through address: two plain searches tell, before the address is split.
+    if (!link.contains(u"/ck/a?") || !link.contains(u"bing.com", Qt::CaseInsensitive))
+        return std::nullopt;
     QString host;
     QStringView rest;
     if (!SplitAddress(link, host, rest) || !OnDomain(host, u"bing.com") || !rest.startsWith(u"/ck/a?"))
@@ -213,6 +216,8 @@ std::optional<QString> BingResultTarget(const QString& link) {
 }
 
 bool IsSogouResultLink(const QString& link) {
+    if (!link.contains(u"/link?url=") || !link.contains(u"sogou.com", Qt::CaseInsensitive))
+        return false;
     QString host;
     QStringView rest;
     return SplitAddress(link, host, rest) && OnDomain(host, u"sogou.com") && rest.startsWith(u"/link?url=") &&
