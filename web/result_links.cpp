@@ -8,10 +8,13 @@ namespace {
 
 // The text after "http://" or "https://"; empty for anything else.
 QStringView AfterScheme(QStringView link) {
-    if (link.startsWith(u"http://"))
-        return link.mid(7);
-    if (link.startsWith(u"https://"))
-        return link.mid(8);
+    // Lengths known at compile time: this runs for every link against every preferred prefix.
+    static constexpr QStringView Http = u"http://";
+    static constexpr QStringView Https = u"https://";
+    if (link.startsWith(Http))
+        return link.sliced(Http.size());
+    if (link.startsWith(Https))
+        return link.sliced(Https.size());
     return {};
 }
 
