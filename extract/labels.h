@@ -18,6 +18,10 @@ struct FieldLabelRow {
 // Tried from the top; the first row that holds decides.
 extern const std::array<FieldLabelRow, 20> FieldLabelTable;
 
+// The match key's length that decides every row: no label or exception is longer, so a longer key
+// may be cut to this many characters.
+inline constexpr qsizetype LabelKeyChars = 12;
+
 // The field a labelled line belongs to, from its match key (the trimmed line without blanks,
 // U+3000, "◎" and "【"); nullptr when no row holds and the line belongs to the overview.
 QString MovieRecord::*FieldForLabelKey(QStringView key);

@@ -55,18 +55,26 @@ bool BreaksLine(QStringView tag) {
     qsizetype end = i;
     while (end < tag.size() && !IsTagBlank(tag[end].unicode()) && tag[end] != u'>' && tag[end] != u'/')
         ++end;
-    QString name;
-    for (qsizetype k = i; k < end; ++k)
-        name += QChar(AsciiLower(tag[k]));
+    // No element that ends a line has a name of more than three letters.
+    char16_t name[3] = {};
+    const qsizetype length = end - i;
+    if (length < 1 || length > 3)
+        return false;
+    for (qsizetype k = 0; k < length; ++k)
+        name[k] = AsciiLower(tag[i + k]);
+    const QStringView lowered(name, length);
     if (closing)
-        return name == u"p"_s || name == u"div"_s;
-    return name == u"br"_s || name == u"p"_s || name == u"div"_s || name == u"li"_s || name == u"tr"_s;
+        return lowered == u"p" || lowered == u"div";
+    return lowered == u"br" || lowered == u"p" || lowered == u"div" || lowered == u"li" || lowered == u"tr";
 }
 
+// The start of a line as the label table reads it: without blanks, U+3000, "◎" and "【", and only as
+// long as a label decides.
 QString MatchKey(const QString& line) {
     QString key;
-    key.reserve(line.size());
     for (QChar c : line) {
+        if (key.size() == LabelKeyChars)
+            break;
         if (c != u' ' && c != u'\u3000' && c != u'◎' && c != u'【')
             key += c;
     }

@@ -92,4 +92,10 @@ TEST(FieldLabelTable, ExclusionsAndShortKeysFallToTheOverview) {
         EXPECT_EQ(FieldForLabelKey(key), nullptr) << key.toStdString();
     // The exclusions only reject the "片名" row; "片名的" alone is still a title line.
     EXPECT_EQ(FieldForLabelKey(u"片名的"_s), &MovieRecord::OriginalTitle);
+    // Lines are matched on their first LabelKeyChars characters only.
+    for (const FieldLabelRow& row : FieldLabelTable) {
+        EXPECT_LE(row.Label.size(), LabelKeyChars);
+        for (QStringView exception : row.Exceptions)
+            EXPECT_LE(exception.size(), LabelKeyChars);
+    }
 }
