@@ -103,7 +103,7 @@ TEST(WindowStart, ABigWallLoadsThePicturesNearTheViewOnly) {
     EXPECT_TRUE(WaitUntil([&] { return harness.js(loadedInView).toBool(); }));
     const int held = harness.js(u"document.querySelectorAll('img[data-src]').length"_s).toInt();
     EXPECT_GT(held, 100);
-    EXPECT_LT(held, 400 - 150 + 1);
+    EXPECT_LT(held, 400 - 64 + 1);
 
     harness.js(u"window.scrollTo(0, document.documentElement.scrollHeight)"_s);
     EXPECT_TRUE(WaitUntil([&] { return harness.js(loadedInView).toBool(); }));
