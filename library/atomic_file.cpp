@@ -1,5 +1,6 @@
 #include "library/atomic_file.h"
 
+#include "library/file_access.h"
 #include "library/file_mode.h"
 #include "library/file_name.h"
 
@@ -26,19 +27,6 @@ QByteArray FollowLinks(QByteArray path) {
         path = next.startsWith('/') || slash < 0 ? next : path.left(slash + 1) + next;
     }
     return path;
-}
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += wrote;
-    }
-    return true;
 }
 
 QByteArray FolderOf(const QByteArray& path) {

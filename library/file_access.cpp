@@ -37,6 +37,19 @@ bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
     return ok;
 }
 
+bool WriteAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += wrote;
+    }
+    return true;
+}
+
 QStringList FileNamesIn(const QString& folder) {
     QStringList names;
     DIR* dir = ::opendir(EncodeFileName(folder).constData());

@@ -17,6 +17,9 @@ bool PathExists(const QString& path);
 // thread checker cannot see it.
 bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes);
 
+// Writes all of `bytes` to the open descriptor `fd`; false on any failure.
+bool WriteAll(int fd, const QByteArray& bytes);
+
 // The names of the files in `folder`, hidden ones and links to files included, in the order the file
 // system gives; empty when it cannot be listed.
 QStringList FileNamesIn(const QString& folder);

@@ -7,13 +7,8 @@
 #include "library/lower_case.h"
 #include "library/user_text.h"
 
-#include <QFile>
 #include <QtEndian>
 #include <array>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 

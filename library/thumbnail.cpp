@@ -4,7 +4,6 @@
 #include "library/file_access.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>

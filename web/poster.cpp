@@ -59,14 +59,7 @@ bool MovePoster(const QString& from, const QString& to) {
         return false;
     ::fchmod(fd, NewFileMode());
     QByteArray bytes;
-    bool copied = ReadWholeFile(AT_FDCWD, from, bytes);
-    for (qsizetype done = 0; copied && done < bytes.size();) {
-        const ssize_t wrote = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        copied = wrote > 0;
-        done += copied ? wrote : 0;
-    }
+    bool copied = ReadWholeFile(AT_FDCWD, from, bytes) && WriteAll(fd, bytes);
     copied = ::close(fd) == 0 && copied;
     if (!copied || !RenameWithoutReplacing(part, target)) {
         ::unlink(part.constData());
