@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-const std::array<FieldLabelRow, 20> FieldLabelTable = {{
+const std::array<FieldLabelRow, 19> FieldLabelTable = {{
     // The score's label, in any letter case; the link line after it is no score.
     {u"IMDB", &MovieRecord::Rating, {u"IMDB链接"}},
     {u"国家", &MovieRecord::CountryOfOrigin, {}},
@@ -13,12 +13,11 @@ const std::array<FieldLabelRow, 20> FieldLabelTable = {{
     {u"出品年代", &MovieRecord::ProductionYear, {}},
     {u"中文", &MovieRecord::Title, {u"中文简介"}},
     {u"英名", &MovieRecord::OriginalTitle, {}},
+    {u"外文名", &MovieRecord::OriginalTitle, {}},
     {u"英文", &MovieRecord::OriginalTitle, {}},
     {u"原名", &MovieRecord::OriginalTitle, {}},
     {u"影片原名", &MovieRecord::OriginalTitle, {}},
     {u"译名", &MovieRecord::Title, {}},
-    {u"别名", &MovieRecord::OriginalTitle, {}},
-    {u"又名", &MovieRecord::OriginalTitle, {}},
     // Prose about the title ("片名的由来", "片名&…") is not the title.
     {u"片名", &MovieRecord::OriginalTitle, {u"片名&", u"片名来", u"片名中的", u"片名的由", u"片名的来", u"片名的意"}},
     {u"影片类型", &MovieRecord::Genres, {}},

@@ -16,7 +16,8 @@ struct FieldLabelRow {
 };
 
 // Tried from the top; the first row that holds decides.
-extern const std::array<FieldLabelRow, 20> FieldLabelTable;
+// Aliases ("又名", "别名") have no row: an alias is neither the title nor the original title.
+extern const std::array<FieldLabelRow, 19> FieldLabelTable;
 
 // The match key's length that decides every row: no label or exception is longer, so a longer key
 // may be cut to this many characters.

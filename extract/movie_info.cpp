@@ -1,186 +1,153 @@
 #include "extract/movie_info.h"
 
-#include "extract/entities.h"
-#include "extract/labels.h"
-#include "library/movie_xml.h"
-
-#include <QStringView>
+#include "extract/json_ld.h"
+#include "extract/labelled_lines.h"
+#include "extract/page_pictures.h"
+#include "extract/site_readers.h"
+#include "web/html_text.h"
+#include "web/links.h"
+#include "web/main_text.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qsizetype LongLine = 255;
+constexpr qsizetype PictureLead = 200; // a poster may stand this far above the data's first line
+constexpr int MaxPosterCandidates = 4;
 
-char16_t AsciiLower(QChar c) {
-    const char16_t u = c.unicode();
-    return u >= u'A' && u <= u'Z' ? char16_t(u + 0x20) : u;
+QStringList RegionLines(const VisibleText& shown, const MainTextRegion& region) {
+    if (!region.Found)
+        return {};
+    return shown.Text.mid(region.Start, region.Length).split(u'\n');
 }
 
-bool IsTagBlank(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-// The position of the ">" that ends the tag opening at `open`, or -1. A ">" inside a quoted
-// attribute value (onclick="if(a>b)...") does not end it; an unclosed quote falls back to the first ">".
-qsizetype TagEnd(const QString& page, qsizetype open) {
-    const qsizetype n = page.size();
-    bool afterEquals = false;
-    for (qsizetype i = open + 1; i < n; ++i) {
-        const char16_t c = page[i].unicode();
-        if (c == u'>')
-            return i;
-        if (c == u'=') {
-            afterEquals = true;
-        } else if (afterEquals && (c == u'"' || c == u'\'')) {
-            const qsizetype close = page.indexOf(QChar(c), i + 1);
-            if (close < 0)
-                return page.indexOf(u'>', i);
-            i = close;
-            afterEquals = false;
-        } else if (!IsTagBlank(c)) {
-            afterEquals = false;
-        }
-    }
-    return -1;
-}
-
-// Tags that end a line as a reader sees it: line breaks and the block elements that hold lines.
-bool BreaksLine(QStringView tag) {
-    // `tag` runs from "<" to ">".
-    qsizetype i = 1;
-    const bool closing = i < tag.size() && tag[i] == u'/';
-    if (closing)
-        ++i;
-    qsizetype end = i;
-    while (end < tag.size() && !IsTagBlank(tag[end].unicode()) && tag[end] != u'>' && tag[end] != u'/')
-        ++end;
-    // No element that ends a line has a name of more than three letters.
-    char16_t name[3] = {};
-    const qsizetype length = end - i;
-    if (length < 1 || length > 3)
-        return false;
-    for (qsizetype k = 0; k < length; ++k)
-        name[k] = AsciiLower(tag[i + k]);
-    const QStringView lowered(name, length);
-    if (closing)
-        return lowered == u"p" || lowered == u"div";
-    return lowered == u"br" || lowered == u"p" || lowered == u"div" || lowered == u"li" || lowered == u"tr";
-}
-
-// The start of a line as the label table reads it: without blanks, U+3000, "◎" and "【", and only as
-// long as a label decides.
-QString MatchKey(const QString& line) {
-    QString key;
-    for (QChar c : line) {
-        if (key.size() == LabelKeyChars)
+// The pictures of the main text: from a little before its first line to the end of its data.
+QStringList MainTextPictures(const HtmlDocument& doc, const VisibleText& shown, const MainTextRegion& region,
+                             qsizetype linesRead, const QString& pageUrl) {
+    QStringList pictures;
+    if (!region.Found)
+        return pictures;
+    // A poster stands just above the data, with no text between.
+    qsizetype from = region.Start;
+    while (from > 0) {
+        const qsizetype previous = from >= 2 ? shown.Text.lastIndexOf(u'\n', from - 2) + 1 : 0;
+        if (region.Start - previous > PictureLead ||
+            !QStringView(shown.Text).mid(previous, from - previous).trimmed().isEmpty())
             break;
-        if (c != u' ' && c != u'\u3000' && c != u'◎' && c != u'【')
-            key += c;
+        from = previous;
     }
-    return key;
+    qsizetype to = region.Start;
+    for (qsizetype line = 0; line < linesRead && to >= 0; ++line) {
+        to = shown.Text.indexOf(u'\n', to);
+        to = to < 0 || to > region.Start + region.Length ? region.Start + region.Length : to + 1;
+    }
+    for (const auto& [at, img] : shown.Pictures) {
+        if (at < from || at > to)
+            continue;
+        const QString address = PictureAddress(doc, img, pageUrl);
+        if (!address.isEmpty() && !pictures.contains(address))
+            pictures.append(address);
+    }
+    return pictures;
 }
 
-bool HoldsStopText(const QString& line) {
-    return line.contains(u"下载地址"_s) || line.contains(u"快车下载"_s);
+QString OverviewOf(const PageFacts& facts) {
+    QStringList lines = facts.Lines;
+    if (!facts.Plot.trimmed().isEmpty()) {
+        lines.append(u"简介:"_s);
+        for (const QString& line : facts.Plot.split(u'\n'))
+            if (!line.trimmed().isEmpty())
+                lines.append(line.trimmed());
+    }
+    return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
 }
-
-// Sorts the lines of the data into the record's fields and the overview. The download section ends
-// the data; a heading above the data that names it ("…下载地址和剧情：") is left out instead, and a
-// "◎" line naming the site's download page is one of the data's lines.
-class LineSorter {
-public:
-    explicit LineSorter(MovieRecord& record) : record(record) {}
-
-    // False once the data has ended.
-    bool Take(const QString& line) {
-        const QString value = line.trimmed();
-        if (value.isEmpty())
-            return true;
-        if (HoldsStopText(value) && !value.startsWith(u'◎')) {
-            if (sawLabel)
-                return false;
-            return true;
-        }
-        if (value.contains(u"发布时间"_s))
-            return true;
-        if (value.size() >= LongLine) {
-            overview += value + u'\n';
-            return true;
-        }
-        if (QString MovieRecord::*field = FieldForLabelKey(MatchKey(value))) {
-            record.*field = value;
-            sawLabel = true;
-            if (field == &MovieRecord::Title)
-                sawTitle = true;
-            if (field == &MovieRecord::OriginalTitle)
-                originalTitle = value;
-        } else {
-            overview += value + u'\n';
-        }
-        return true;
-    }
-
-    void Finish() {
-        // A page that names the movie only by "片名" shows that as its title.
-        if (!sawTitle && !originalTitle.isEmpty() && record.Title.isEmpty())
-            record.Title = originalTitle;
-        record.Overview = DecodeEntities(overview);
-        if (record.Overview.isEmpty())
-            record.Overview = QString::fromUtf16(NoInformationFoundText);
-    }
-
-private:
-    MovieRecord& record;
-    QString overview;
-    QString originalTitle;
-    bool sawLabel = false;
-    bool sawTitle = false;
-};
 
 } // namespace
 
-bool ExtractMovieInfo(MovieRecord& record, QString page) {
-    page.replace(u"&nbsp;"_s, u" "_s);
-    page.replace(u"\r\n"_s, QString());
-
-    // The text between tags, cut into lines at line feeds and at the tags that end lines. The text
-    // after the last tag is never part of the data.
-    LineSorter sorter(record);
-    QString line;
-    qsizetype pos = page.indexOf(u'<');
-    qsizetype start = 0;
-    bool collecting = pos >= 0;
-    while (collecting && pos >= 0) {
-        const QStringView chunk = QStringView(page).mid(start, pos - start);
-        for (qsizetype from = 0;;) {
-            const qsizetype feed = chunk.indexOf(u'\n', from);
-            if (feed < 0) {
-                line += chunk.mid(from);
-                break;
-            }
-            line += chunk.mid(from, feed - from);
-            collecting = sorter.Take(line);
-            line.clear();
-            if (!collecting)
-                break;
-            from = feed + 1;
+InfoPageReading ReadInfoPage(const QString& page, const QString& pageUrl) {
+    InfoPageReading reading;
+    const HtmlDocument doc = ParseHtml(page);
+    const VisibleText shown = RenderVisibleText(doc);
+    MainTextRegion region = LocateMainText(shown);
+    LabelledLines labelled = ReadLabelledLines(RegionLines(shown, region));
+    if (!region.Found) {
+        // A short page is its own main text when it is made of labelled lines.
+        const qsizetype mark = shown.Text.indexOf(u'◎');
+        const qsizetype from = mark > 0 ? shown.Text.lastIndexOf(u'\n', mark) + 1 : 0;
+        const MainTextRegion rest{true, from, shown.Text.size() - from};
+        LabelledLines all = ReadLabelledLines(RegionLines(shown, rest));
+        if (all.Labelled) {
+            region = rest;
+            labelled = all;
         }
-        if (!collecting)
-            break;
-        const qsizetype close = TagEnd(page, pos);
-        if (close < 0)
-            break;
-        if (BreaksLine(QStringView(page).mid(pos, close - pos + 1))) {
-            collecting = sorter.Take(line);
-            line.clear();
-        }
-        start = close + 1;
-        pos = page.indexOf(u'<', start);
     }
-    if (collecting)
-        sorter.Take(line);
-    sorter.Finish();
-    WriteMovieXml(record);
-    return true;
+    const QStringList mainPictures = MainTextPictures(doc, shown, region, labelled.LinesRead, pageUrl);
+    reading.FtpLinks = ExtractFtpLinks(doc);
+
+    PageFacts site = ReadDoubanPage(doc, pageUrl);
+    FillMissing(site, ReadImdbPage(doc, pageUrl));
+    FillMissing(site, ReadMaoyanPage(doc, pageUrl));
+    const PageFacts jsonLd = ReadJsonLd(doc, pageUrl);
+    const PageFacts meta = ReadMetaTags(doc, pageUrl);
+
+    PageFacts data = site;
+    FillMissing(data, jsonLd);
+    FillMissing(data, ReadLabelPairs(doc));
+    const bool structured = !data.Title.isEmpty() || !data.Plot.isEmpty();
+
+    QStringList candidates = jsonLd.Posters + meta.Posters + site.Posters;
+    QStringList stills = site.Stills;
+    if (labelled.Labelled && data.Title.isEmpty()) {
+        // A download site's page: its labelled lines are its data.
+        reading.Facts = labelled.Facts;
+        FillMissing(reading.Facts, data);
+        reading.Overview = labelled.Overview.isEmpty() ? QString() : labelled.Overview.join(u'\n') + u'\n';
+    } else {
+        reading.Facts = data;
+        if (structured)
+            FillMissing(reading.Facts, meta);
+        reading.Overview = OverviewOf(reading.Facts);
+        if (reading.Overview.isEmpty() && !labelled.Overview.isEmpty())
+            reading.Overview = labelled.Overview.join(u'\n') + u'\n';
+    }
+    if (candidates.isEmpty() && !mainPictures.isEmpty()) {
+        candidates.append(mainPictures.front());
+        if (stills.isEmpty())
+            stills = mainPictures.mid(1);
+    }
+    candidates.removeIf([](const QString& address) { return IsPlaceholderPicture(address); });
+    candidates.removeDuplicates();
+    reading.PosterCandidates = candidates.mid(0, MaxPosterCandidates);
+    stills.removeDuplicates();
+    for (const QString& still : std::as_const(stills))
+        if (!reading.PosterCandidates.contains(still) && reading.Stills.size() < MaxPicturesPerMovie - 1)
+            reading.Stills.append(still);
+    reading.Found = !reading.Facts.Title.trimmed().isEmpty() || !reading.Overview.trimmed().isEmpty();
+    return reading;
+}
+
+QString PictureList(const QStringList& posterCandidates, const QStringList& stills) {
+    QString list;
+    if (!posterCandidates.isEmpty())
+        list += posterCandidates.join(u' ') + u'`';
+    for (const QString& still : stills)
+        list += still + u'`';
+    return list;
+}
+
+bool ExtractMovieInfo(MovieRecord& record, const QString& page, const QString& pageUrl) {
+    const InfoPageReading reading = ReadInfoPage(page, pageUrl);
+    const PageFacts& facts = reading.Facts;
+    for (auto [field, value] : {std::pair{&MovieRecord::Title, &facts.Title},
+                                {&MovieRecord::OriginalTitle, &facts.OriginalTitle},
+                                {&MovieRecord::CountryOfOrigin, &facts.Countries},
+                                {&MovieRecord::ProductionYear, &facts.Year},
+                                {&MovieRecord::Rating, &facts.Rating},
+                                {&MovieRecord::Genres, &facts.Genres}})
+        if (!value->trimmed().isEmpty())
+            record.*field = value->trimmed();
+    record.Overview = reading.Overview.isEmpty() ? QString::fromUtf16(NoInformationFoundText) : reading.Overview;
+    record.picurl = PictureList(reading.PosterCandidates, reading.Stills);
+    record.movieurl = reading.FtpLinks;
+    return reading.Found;
 }

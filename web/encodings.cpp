@@ -1,6 +1,7 @@
 #include "web/encodings.h"
 
 #include <QChar>
+#include <QUtf8StringView>
 #include <cerrno>
 #include <iconv.h>
 
@@ -8,7 +9,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qsizetype ProbeLength = 512;
+// As far as a browser looks for a declaration before it decodes.
+constexpr qsizetype ProbeLength = 1024;
 
 // The converters take zero-terminated bytes: anything from the first zero byte on is not text.
 QByteArray UpToZero(const QByteArray& bytes) {
@@ -49,7 +51,8 @@ private:
 };
 
 Converter& Cp936() {
-    thread_local Converter converter("CP936");
+    // GB18030 holds all of GBK and GB2312, and the characters pages of either often carry beyond them.
+    thread_local Converter converter("GB18030");
     return converter;
 }
 
@@ -121,21 +124,28 @@ QByteArray WideToUtf8(const QString& text) {
 }
 
 QString DecodePageBytes(const QByteArray& bytes) {
-    // Two bytes per character at most, so this prefix always holds the first 512 characters.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return Utf8ToWide(bytes.mid(3));
+    // Two bytes per character at most, so this prefix always holds the first characters of the probe.
     QString probe = AnsiToWide(UpToZero(bytes).left(ProbeLength * 2)).left(ProbeLength).toLower();
     const qsizetype charset = probe.indexOf(u"charset="_s);
-    if (charset >= 0) {
-        probe = probe.mid(charset + 8);
-        // `charset="utf-8"` (the common HTML5 form) names the same code page as `charset=utf-8`.
-        qsizetype from = 0;
-        while (from < probe.size() && probe[from].isSpace())
-            ++from;
-        if (from < probe.size() && (probe[from] == u'"' || probe[from] == u'\''))
-            ++from;
-        while (from < probe.size() && probe[from].isSpace())
-            ++from;
-        probe = probe.mid(from);
+    if (charset < 0) {
+        // Undeclared: bytes that are valid UTF-8 are read as such, as a browser's detector would.
+        const QByteArray text = UpToZero(bytes);
+        if (!IsAscii(text) && QUtf8StringView(text).isValidUtf8())
+            return Utf8ToWide(text);
+        return AnsiToWide(bytes);
     }
+    probe = probe.mid(charset + 8);
+    // `charset="utf-8"` (the common HTML5 form) names the same code page as `charset=utf-8`.
+    qsizetype from = 0;
+    while (from < probe.size() && probe[from].isSpace())
+        ++from;
+    if (from < probe.size() && (probe[from] == u'"' || probe[from] == u'\''))
+        ++from;
+    while (from < probe.size() && probe[from].isSpace())
+        ++from;
+    probe = probe.mid(from);
     qsizetype cut = 0;
     while (cut < probe.size() && !probe[cut].isSpace() && probe[cut] != u'"' && probe[cut] != u'\'' &&
            probe[cut] != u'/' && probe[cut] != u'>')
@@ -144,7 +154,7 @@ QString DecodePageBytes(const QByteArray& bytes) {
 
     if (probe == u"big5"_s)
         return Big5ToWide(bytes);
-    if (probe == u"utf-8"_s)
+    if (probe == u"utf-8"_s || probe == u"utf8"_s)
         return Utf8ToWide(bytes);
     return AnsiToWide(bytes);
 }

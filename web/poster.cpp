@@ -107,27 +107,32 @@ bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
 
     bool stored = false;
     int count = 0;
-    for (const QString& address : SplitString(movie.picurl, u'`')) {
-        if (stop && *stop)
-            break;
-        if (address.isEmpty())
-            continue;
-        const QString target = PosterTarget(movie.FilePath, count);
-        // An existing poster is kept; the next address aims at the same target.
-        if (PathExists(target))
-            continue;
-        const QString temporary = CreateDownloadTempFile();
-        if (temporary.isEmpty())
-            continue;
-        YDown(stop).Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
-        if (IsCompleteJpeg(temporary, MinimumPosterSize)) {
-            // A failed move (the poster appeared meanwhile, a read-only folder) still uses up the number,
-            // but is not reported as stored.
-            if (MovePoster(temporary, target))
-                stored = true;
-            ++count;
+    for (const QString& entry : SplitString(movie.picurl, u'`')) {
+        // An entry may list other addresses of the same picture, separated by blanks: the first that
+        // arrives whole is kept.
+        for (const QString& address : entry.split(u' ', Qt::SkipEmptyParts)) {
+            if (stop && *stop)
+                return stored;
+            const QString target = PosterTarget(movie.FilePath, count);
+            // An existing poster is kept; the next entry aims at the same target.
+            if (PathExists(target))
+                break;
+            const QString temporary = CreateDownloadTempFile();
+            if (temporary.isEmpty())
+                break;
+            YDown(stop).Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
+            const bool complete = IsCompleteJpeg(temporary, MinimumPosterSize);
+            if (complete) {
+                // A failed move (the poster appeared meanwhile, a read-only folder) still uses up the
+                // number, but is not reported as stored.
+                if (MovePoster(temporary, target))
+                    stored = true;
+                ++count;
+            }
+            QFile::remove(temporary);
+            if (complete)
+                break;
         }
-        QFile::remove(temporary);
     }
     return stored;
 }

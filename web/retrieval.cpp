@@ -65,10 +65,11 @@ int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop) {
         }
     }
 
+    bool found = false;
     for (const QString& candidate : std::as_const(candidates)) {
         if (Stopped(stop))
             break;
-        if (FetchInfoPage(record, candidate, stop))
+        if ((found = FetchInfoPage(record, candidate, stop)))
             break;
     }
 
@@ -79,7 +80,9 @@ int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop) {
         // Without any results page (no network, or both engines asking for a verification code) the
         // movie was never really searched; this text has it looked up again at the next start.
         record.Overview = QString::fromUtf16(searched ? NothingExtractedText : SearchFailedText);
-        WriteMovieXml(record);
+        found = true;
     }
+    if (found)
+        WriteMovieXml(record);
     return 1;
 }

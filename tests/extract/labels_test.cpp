@@ -75,7 +75,9 @@ TEST(FieldLabelTable, FirstMatchingRowDecides) {
     EXPECT_EQ(FieldForLabelKey(u"产地美国"_s), &MovieRecord::CountryOfOrigin);
     EXPECT_EQ(FieldForLabelKey(u"类型剧情"_s), &MovieRecord::Genres);
     EXPECT_EQ(FieldForLabelKey(u"电影类型惊悚"_s), &MovieRecord::Genres);
-    EXPECT_EQ(FieldForLabelKey(u"又名x"_s), &MovieRecord::OriginalTitle);
+    EXPECT_EQ(FieldForLabelKey(u"又名x"_s), nullptr); // an alias is neither title
+    EXPECT_EQ(FieldForLabelKey(u"别名x"_s), nullptr);
+    EXPECT_EQ(FieldForLabelKey(u"外文名Fog"_s), &MovieRecord::OriginalTitle);
     EXPECT_EQ(FieldForLabelKey(u"国家"_s), &MovieRecord::CountryOfOrigin); // a label with no value counts
     EXPECT_EQ(FieldForLabelKey(u"出品年代2009"_s), &MovieRecord::ProductionYear);
     EXPECT_EQ(FieldForLabelKey(u"中文名盗梦空间"_s), &MovieRecord::Title);

@@ -1,3 +1,4 @@
+#include "extract/labelled_lines.h"
 #include "extract/movie_info.h"
 
 #include "tests/support/qt_printers.h"
@@ -12,127 +13,96 @@ namespace {
 
 const QString NoInformation = u"错误：没有找到资料。。。"_s;
 
-class ExtractMovieInfoTest : public ::testing::Test {
-protected:
-    ExtractMovieInfoTest() { record.FilePath = folder.file(u"Some.Film.mkv"_s); }
-
-    // The text FetchInfoPage hands over: the main text with its first character replaced by "<".
-    void Extract(const QString& page) { EXPECT_TRUE(ExtractMovieInfo(record, page)); }
-
-    TempFolder folder;
-    MovieRecord record;
-};
+LabelledLines Read(const QString& lines) {
+    return ReadLabelledLines(lines.split(u'\n'));
+}
 
 } // namespace
 
-TEST_F(ExtractMovieInfoTest, LabelledLinesFillTheirFieldsWholeAndTheRestIsTheOverview) {
-    Extract(u"<div>◎译　　名　蝙蝠侠：黑暗骑士<br />◎片　　名　The Dark Knight<br>◎年　　代　2008<br/>"
-            u"◎国　　家　美国<BR>◎类　　别　动作 / 犯罪<br >IMDB评分: 8.9/10<BR/>"
-            u"◎简　　介<br>　　故事发生在哥谭市。<br></div>"_s);
-    EXPECT_EQ(record.Title, u"◎译　　名　蝙蝠侠：黑暗骑士"_s);
-    EXPECT_EQ(record.OriginalTitle, u"◎片　　名　The Dark Knight"_s);
-    EXPECT_EQ(record.ProductionYear, u"◎年　　代　2008"_s);
-    EXPECT_EQ(record.CountryOfOrigin, u"◎国　　家　美国"_s);
-    EXPECT_EQ(record.Genres, u"◎类　　别　动作 / 犯罪"_s);
-    EXPECT_EQ(record.Rating, u"IMDB评分: 8.9/10"_s);
-    EXPECT_EQ(record.Overview, u"◎简　　介\n故事发生在哥谭市。\n"_s);
-    // The metadata file was saved with the new values.
-    EXPECT_TRUE(QFile::exists(record.FilePath + u".xml"_s));
-    EXPECT_TRUE(record.SearchKey.contains(u"蝙蝠侠"_s));
+TEST(ReadLabelledLines, SortsLinesIntoFieldsWholeAndTheRestIntoTheOverview) {
+    const LabelledLines read = Read(u"◎译　　名　蝙蝠侠：黑暗骑士\n◎片　　名　The Dark Knight\n◎年　　代　2008\n"
+                                    u"  ◎国　　家　美国  \n◎类　　别　动作 / 犯罪\nIMDB评分: 8.9/10\n\n"
+                                    u"◎简　　介\n　　故事发生在哥谭市。"_s);
+    EXPECT_TRUE(read.Labelled);
+    EXPECT_EQ(read.Facts.Title, u"◎译　　名　蝙蝠侠：黑暗骑士"_s);
+    EXPECT_EQ(read.Facts.OriginalTitle, u"◎片　　名　The Dark Knight"_s);
+    EXPECT_EQ(read.Facts.Year, u"◎年　　代　2008"_s);
+    EXPECT_EQ(read.Facts.Countries, u"◎国　　家　美国"_s);
+    EXPECT_EQ(read.Facts.Genres, u"◎类　　别　动作 / 犯罪"_s);
+    EXPECT_EQ(read.Facts.Rating, u"IMDB评分: 8.9/10"_s);
+    EXPECT_EQ(read.Overview, (QStringList{u"◎简　　介"_s, u"故事发生在哥谭市。"_s}));
 }
 
-TEST_F(ExtractMovieInfoTest, StopsAtTheDownloadSectionAfterTheDataAndDropsThePostingDate) {
-    Extract(u"<p>◎国　　家　美国<br>◎年　　代　2009</p><p>下载地址</p><p>after the downloads</p>"_s);
-    EXPECT_EQ(record.CountryOfOrigin, u"◎国　　家　美国"_s);
-    EXPECT_EQ(record.ProductionYear, u"◎年　　代　2009"_s);
-    EXPECT_EQ(record.Overview, NoInformation);
-
-    // Only the line that names the downloads ends the data, not the lines before it.
-    record.CountryOfOrigin.clear();
-    Extract(u"<p>◎国　　家　美国<br>快车下载</p><p>later</p>"_s);
-    EXPECT_EQ(record.CountryOfOrigin, u"◎国　　家　美国"_s);
-    EXPECT_EQ(record.Overview, NoInformation);
-
-    // A heading above the data that names the downloads is left out; a "◎" line that names the
-    // site's download page is one of the data's lines.
-    Extract(u"<div>某片迅雷下载地址和剧情：<br/><img src=\"p.jpg\"><br/>◎年　　代　2010<br/>"
-            u"◎下载地址　<a href=\"http://dl.example.com/\">http://dl.example.com/</a><br/>◎简　　介<br/>"
-            u"故事。<br/><strong>【下载地址】</strong><br/>ftp://x</div>"_s);
-    EXPECT_EQ(record.ProductionYear, u"◎年　　代　2010"_s);
-    EXPECT_EQ(record.Overview, u"◎下载地址　http://dl.example.com/\n◎简　　介\n故事。\n"_s);
-
-    Extract(u"<p>发布时间：2009-01-01</p><p>kept</p><p>also kept</p>"_s);
-    EXPECT_EQ(record.Overview, u"kept\nalso kept\n"_s);
+TEST(ReadLabelledLines, EndsAtTheDownloadSectionAndLeavesOutWhatIsNoData) {
+    const struct {
+        const char* name;
+        QString lines;
+        QStringList overview;
+        QString year;
+    } cases[] = {
+        {"the download section after the data ends it",
+         u"◎年　　代　2009\n下载地址：\nafter the downloads"_s,
+         {},
+         u"◎年　　代　2009"_s},
+        {"a heading naming the downloads above the data is left out",
+         u"某片迅雷下载地址和剧情：\n◎年　　代　2010\n◎下载地址　http://dl.example.com/\n◎简　　介\n故事。\n"
+         u"【下载地址】\nftp://x"_s,
+         {u"◎下载地址　http://dl.example.com/"_s, u"◎简　　介"_s, u"故事。"_s},
+         u"◎年　　代　2010"_s},
+        {"the posting date is left out",
+         u"发布时间：2009-01-01\nkept\nalso kept"_s,
+         {u"kept"_s, u"also kept"_s},
+         QString()},
+        {"prose about the title is no label",
+         u"中文简介：一个故事\n片名的由来很长"_s,
+         {u"中文简介：一个故事"_s, u"片名的由来很长"_s},
+         QString()},
+        {"a line of 255 characters or more is prose",
+         u"片名"_s + QString(253, u'y'),
+         {u"片名"_s + QString(253, u'y')},
+         QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LabelledLines read = Read(c.lines);
+        EXPECT_EQ(read.Overview, c.overview);
+        EXPECT_EQ(read.Facts.Year, c.year);
+    }
+    EXPECT_EQ(Read(u"片名"_s + QString(252, u'x')).Facts.OriginalTitle, u"片名"_s + QString(252, u'x'));
 }
 
-TEST_F(ExtractMovieInfoTest, BlockElementsEndLinesAsLineBreaksDo) {
-    // Any letter case, with attributes; other tags join their text.
-    Extract(u"<DIV class=\"x\">◎片　　名　Heat</Div><p style=\"a\">◎年　　代　1995</P><li>◎产　　地　美国"
-            u"<TR><td>◎类　　型　犯罪</td><br /><b>一</b><i>行</i><BR />二<Br>三</p>"_s);
-    EXPECT_EQ(record.OriginalTitle, u"◎片　　名　Heat"_s);
-    EXPECT_EQ(record.ProductionYear, u"◎年　　代　1995"_s);
-    EXPECT_EQ(record.CountryOfOrigin, u"◎产　　地　美国"_s);
-    EXPECT_EQ(record.Genres, u"◎类　　型　犯罪"_s);
-    // No "译名" on the page: the "片名" line is its title too.
-    EXPECT_EQ(record.Title, u"◎片　　名　Heat"_s);
-    EXPECT_EQ(record.Overview, u"一行\n二\n三\n"_s);
-    // A ">" inside a quoted attribute value does not end the tag.
-    Extract(u"<p><img onclick=\"if(this.width>screen.width-461) window.open('x.jpg');\" src='a>b.jpg'>"
-            u"◎国　　家　中国</p><p>plot</p>"_s);
-    EXPECT_EQ(record.CountryOfOrigin, u"◎国　　家　中国"_s);
-    EXPECT_EQ(record.Overview, u"plot\n"_s);
+TEST(ReadLabelledLines, AnAliasIsNeverTheTitle) {
+    // Without a translated title the "片名" line is the title; an alias never is, nor the original title.
+    LabelledLines read = Read(u"◎又　　名　Dead Hours\n◎片　　名　Kill Time\n◎别　　名　Time Kill"_s);
+    EXPECT_EQ(read.Facts.Title, u"◎片　　名　Kill Time"_s);
+    EXPECT_EQ(read.Facts.OriginalTitle, u"◎片　　名　Kill Time"_s);
+    EXPECT_EQ(read.Overview, (QStringList{u"◎又　　名　Dead Hours"_s, u"◎别　　名　Time Kill"_s}));
+    // Later lines win.
+    read = Read(u"◎中文名 第一\n◎译名 第二\n◎又名 第三"_s);
+    EXPECT_EQ(read.Facts.Title, u"◎译名 第二"_s);
 }
 
-TEST_F(ExtractMovieInfoTest, OnlyTextBetweenTagsIsCollected) {
-    Extract(u"before<b>one</b>two<i>three</i>after the last tag"_s);
-    EXPECT_EQ(record.Overview, u"beforeonetwothree\n"_s);
-    Extract(u"no tags at all"_s);
-    EXPECT_EQ(record.Overview, NoInformation);
-    Extract(QString());
-    EXPECT_EQ(record.Overview, NoInformation);
-    Extract(u"<p>unclosed<b"_s);
-    EXPECT_EQ(record.Overview, u"unclosed\n"_s);
-}
-
-TEST_F(ExtractMovieInfoTest, LineFeedsAndCarriageReturnsShapeLines) {
-    // CR LF pairs in the page source vanish; a lone line feed still ends a line.
-    Extract(u"<p>◎国家 美国\r\n◎年代 2009\n◎类别 剧情</p>"_s);
-    EXPECT_EQ(record.CountryOfOrigin, u"◎国家 美国◎年代 2009"_s);
-    EXPECT_EQ(record.Genres, u"◎类别 剧情"_s);
-    Extract(u"<p>a&nbsp;b<br>&nbsp;&nbsp;<br>c</p>"_s);
-    EXPECT_EQ(record.Overview, u"a b\nc\n"_s);
-}
-
-TEST_F(ExtractMovieInfoTest, LongLinesAlwaysGoToTheOverview) {
-    const QString label = u"片名"_s;
-    const QString line254 = label + QString(252, u'x');
-    Extract(u"<p>"_s + line254 + u"</p>"_s);
-    EXPECT_EQ(record.OriginalTitle, line254);
-    const QString line255 = label + QString(253, u'y');
-    Extract(u"<p>"_s + line255 + u"</p>"_s);
-    EXPECT_EQ(record.OriginalTitle, line254);
-    EXPECT_EQ(record.Overview, line255 + u'\n');
-}
-
-TEST_F(ExtractMovieInfoTest, LaterLinesWinAndMissingLinesKeepEarlierValues) {
+TEST(ExtractMovieInfo, PutsWhatThePageShowsIntoTheRecordAndWritesNoFile) {
+    TempFolder folder;
+    MovieRecord record;
+    record.FilePath = folder.file(u"Some.Film.mkv"_s);
     record.Genres = u"◎类别 earlier"_s;
-    Extract(u"<p>◎中文名 第一<br>◎译名 第二<br>中文简介：一个故事<br>片名的由来很长</p>"_s);
-    EXPECT_EQ(record.Title, u"◎译名 第二"_s);
-    EXPECT_EQ(record.Genres, u"◎类别 earlier"_s);
-    EXPECT_EQ(record.Overview, u"中文简介：一个故事\n片名的由来很长\n"_s);
-}
+    // A value broken by a source line feed is one line; entities are decoded everywhere.
+    const QString page = u"<html><body><div id=\"Zoom\"><p><img src=\"/p.jpg\"><br>◎译　　名　Am&eacute;lie &amp; "
+                         u"co<br>◎片　　名　Kill\n     Time<br>◎年　　代　2001<br>◎国　　家　法国<br>◎简　　介<br>"_s +
+                         QString(u"一个巴黎女孩的故事。"_s).repeated(30) +
+                         u"</p></div><a href=\"ftp://dl.example/a.mkv\">ftp</a></body></html>"_s;
+    EXPECT_TRUE(ExtractMovieInfo(record, page, u"http://www.dl.example/html/1.html"_s));
+    EXPECT_EQ(record.Title, u"◎译　　名　Amélie & co"_s);
+    EXPECT_EQ(record.OriginalTitle, u"◎片　　名　Kill Time"_s);
+    EXPECT_EQ(record.ProductionYear, u"◎年　　代　2001"_s);
+    EXPECT_EQ(record.Genres, u"◎类别 earlier"_s); // no line for it: the earlier value stays
+    EXPECT_TRUE(record.Overview.startsWith(u"◎简　　介\n一个巴黎女孩"_s)) << record.Overview.toStdString();
+    EXPECT_EQ(record.picurl, u"http://www.dl.example/p.jpg`"_s);
+    EXPECT_EQ(record.movieurl, u"ftp://dl.example/a.mkv`"_s);
+    EXPECT_FALSE(QFile::exists(record.FilePath + u".xml"_s));
 
-TEST_F(ExtractMovieInfoTest, OnlyTheOverviewIsEntityDecoded) {
-    Extract(u"<p>◎片名 Am&eacute;lie &amp; co<br>Caf&eacute; &amp; &hellip;</p>"_s);
-    EXPECT_EQ(record.OriginalTitle, u"◎片名 Am&eacute;lie &amp; co"_s);
-    EXPECT_EQ(record.Overview, u"Café &amp; …\n"_s);
-}
-
-TEST_F(ExtractMovieInfoTest, HandlesALargePageInOnePass) {
-    // Many small tags: collecting must not copy the rest of the page for every tag.
-    QString page;
-    for (int i = 0; i < 50000; ++i)
-        page += u"<span>x</span>"_s;
-    Extract(page);
-    EXPECT_EQ(record.Overview.size(), 50000 + 1);
+    // A page that gives nothing leaves the no-information text.
+    EXPECT_FALSE(ExtractMovieInfo(record, u"<p>x</p>"_s));
+    EXPECT_EQ(record.Overview, NoInformation);
 }

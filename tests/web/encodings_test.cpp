@@ -92,17 +92,20 @@ TEST(DecodePageBytes, AQuotedCharsetNamesTheSameCodePage) {
         EXPECT_TRUE(DecodePageBytes(meta + utf8Body).endsWith(asAnsi)) << meta;
 }
 
-TEST(DecodePageBytes, UnrecognisedOrUnseenDeclarationsFallToTheAnsiCodePage) {
+TEST(DecodePageBytes, UnrecognisedDeclarationsFallToTheAnsiCodePageAndUndeclaredUtf8IsSniffed) {
     const QByteArray utf8Body = u"电影"_s.toUtf8();
     const QString asAnsi = AnsiToWide(utf8Body);
     ASSERT_NE(asAnsi, u"电影"_s);
-    for (const char* name : {"utf8", "big5-hkscs", "x-big5", "utf-8;"})
+    for (const char* name : {"big5-hkscs", "x-big5", "utf-8;", "gb2312"})
         EXPECT_TRUE(DecodePageBytes("<meta charset=" + QByteArray(name) + ">" + utf8Body).endsWith(asAnsi)) << name;
-    // A declaration after the first 512 characters is not seen.
-    const QByteArray late = QByteArray(520, ' ') + "<meta charset=utf-8>" + utf8Body;
-    EXPECT_TRUE(DecodePageBytes(late).endsWith(asAnsi));
-    const QByteArray early = QByteArray(480, ' ') + "<meta charset=utf-8>" + utf8Body;
-    EXPECT_TRUE(DecodePageBytes(early).endsWith(u"电影"_s));
+    EXPECT_TRUE(DecodePageBytes("<meta charset=utf8>" + utf8Body).endsWith(u"电影"_s));
+    // A declaration within the first 1024 characters is seen, one after them is not; then valid UTF-8 is
+    // read as UTF-8 (with or without a byte-order mark), anything else in the ANSI code page.
+    EXPECT_TRUE(DecodePageBytes(QByteArray(1000, ' ') + "<meta charset=big5>" + Big5DianYing).endsWith(u"電影"_s));
+    EXPECT_FALSE(DecodePageBytes(QByteArray(1030, ' ') + "<meta charset=big5>" + Big5DianYing).endsWith(u"電影"_s));
+    EXPECT_TRUE(DecodePageBytes(QByteArray(1030, ' ') + "<meta charset=utf-8>" + utf8Body).endsWith(u"电影"_s));
+    EXPECT_EQ(DecodePageBytes("\xEF\xBB\xBF" + utf8Body), u"电影"_s);
+    EXPECT_EQ(DecodePageBytes(GbkZhongWen), AnsiToWide(GbkZhongWen));
 }
 
 TEST(DecodePageBytes, ProbeCountsCharactersNotBytes) {
