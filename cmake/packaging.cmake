@@ -20,7 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${REELBOARD_PACKAGE_MAINTAINER}")
 # The libraries come from the binary (dpkg-shlibdeps); what it starts or draws with does not show there:
 # the pages are Chinese (the CJK font), folders open through xdg-open, shares mount through gio.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libglib2.0-bin")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(GNUInstallDirs)

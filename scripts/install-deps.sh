@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6opengl6-dev
+  qt6-base-dev qt6-image-formats-plugins qt6-webengine-dev qt6-webchannel-dev libqt6opengl6-dev
   libcurl4-openssl-dev libxml2-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev libssl-dev libbenchmark-dev
   xvfb xauth xdg-utils fonts-noto-cjk

@@ -4,6 +4,7 @@
 #include "library/file_mode.h"
 #include "library/file_name.h"
 #include "library/split_string.h"
+#include "web/poster_format.h"
 #include "web/ydown.h"
 
 #include <QDir>
@@ -121,7 +122,9 @@ bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
             if (temporary.isEmpty())
                 break;
             YDown(stop).Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
-            const bool complete = IsCompleteJpeg(temporary, MinimumPosterSize);
+            // A site may serve its poster as WebP or PNG; it is kept as a JPEG like any other.
+            const bool complete = IsCompleteJpeg(temporary, MinimumPosterSize) ||
+                                  (ConvertPictureToJpeg(temporary) && IsCompleteJpeg(temporary, MinimumPosterSize));
             if (complete) {
                 // A failed move (the poster appeared meanwhile, a read-only folder) still uses up the
                 // number, but is not reported as stored.

@@ -89,24 +89,43 @@ TEST_F(PosterTest, StoresEveryCompleteJpegUnderNumberedNames) {
     EXPECT_TRUE(Temporaries().isEmpty()) << Temporaries().join(u' ').toStdString();
 }
 
-TEST_F(PosterTest, DropsWhatIsNotACompleteLargeJpegAndReusesTheNumber) {
+TEST_F(PosterTest, DropsWhatIsNotALargePictureConvertsOtherFormatsAndReusesTheNumber) {
     const QByteArray real = NoisyJpeg(300, 300, 4), second = NoisyJpeg(320, 300, 5);
     Serve(u"http://img.test/png"_s, NoisyPng(300, 300));
+    Serve(u"http://img.test/icon"_s, NoisyPng(32, 32));
     Serve(u"http://img.test/cut"_s, real.left(real.size() / 2));
     Serve(u"http://img.test/small"_s, NoisyJpeg(16, 16));
     Serve(u"http://img.test/gone"_s, real, 404);
     Serve(u"http://img.test/good"_s, real);
     Serve(u"http://img.test/second"_s, second);
     // Empty entries and a secure address (never fetched) are skipped as well.
-    const MovieRecord movie = Movie({u"http://img.test/png"_s, u""_s, u"http://img.test/cut"_s, u"https://img.test/x"_s,
-                                     u"http://img.test/small"_s, u"http://img.test/gone"_s, u"http://img.test/good"_s,
-                                     u"http://img.test/second"_s});
+    const MovieRecord movie =
+        Movie({u"http://img.test/icon"_s, u"http://img.test/png"_s, u""_s, u"http://img.test/cut"_s,
+               u"https://img.test/x"_s, u"http://img.test/small"_s, u"http://img.test/gone"_s,
+               u"http://img.test/good"_s, u"http://img.test/second"_s});
 
     EXPECT_TRUE(DownloadPoster(movie));
-    EXPECT_EQ(folder.read(u"Films/Some Film.mkv.jpg"_s), real);
-    EXPECT_EQ(folder.read(u"Films/Some Film.mkv.1.jpg"_s), second);
-    EXPECT_FALSE(QFileInfo::exists(folder.file(u"Films/Some Film.mkv.2.jpg"_s)));
+    // A poster served as PNG is kept as a JPEG; an icon is no poster.
+    EXPECT_TRUE(folder.read(u"Films/Some Film.mkv.jpg"_s).startsWith("\xFF\xD8"));
+    EXPECT_EQ(folder.read(u"Films/Some Film.mkv.1.jpg"_s), real);
+    EXPECT_EQ(folder.read(u"Films/Some Film.mkv.2.jpg"_s), second);
+    EXPECT_FALSE(QFileInfo::exists(folder.file(u"Films/Some Film.mkv.3.jpg"_s)));
     EXPECT_TRUE(Temporaries().isEmpty());
+}
+
+TEST_F(PosterTest, AnEntryOfSeveralAddressesIsOnePictureFromTheFirstThatArrives) {
+    const QByteArray poster = NoisyJpeg(300, 300, 6), larger = NoisyJpeg(400, 400, 7), still = NoisyJpeg(300, 200, 8);
+    Serve(u"http://img.test/gone"_s, poster, 404);
+    Serve(u"http://img.test/poster"_s, poster);
+    Serve(u"http://img.test/larger"_s, larger);
+    Serve(u"http://img.test/still"_s, still);
+    MovieRecord movie = Movie({});
+    movie.picurl = u"http://img.test/gone http://img.test/poster http://img.test/larger`http://img.test/still`"_s;
+
+    EXPECT_TRUE(DownloadPoster(movie));
+    EXPECT_EQ(folder.read(u"Films/Some Film.mkv.jpg"_s), poster);
+    EXPECT_EQ(folder.read(u"Films/Some Film.mkv.1.jpg"_s), still);
+    EXPECT_EQ(server.HitCount(u"http://img.test/larger"_s), 0);
 }
 
 TEST_F(PosterTest, ExistingPosterIsKeptAndNothingIsFetched) {
