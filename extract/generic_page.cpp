@@ -87,6 +87,10 @@ PageFacts ReadMetaTags(const HtmlDocument& doc, const QString& pageUrl) {
     return facts;
 }
 
+bool MetaTagsNameAVideo(const HtmlDocument& doc) {
+    return MetaContent(doc, u"og:type").startsWith(u"video."_s);
+}
+
 PageFacts ReadLabelPairs(const HtmlDocument& doc) {
     PageFacts facts;
     for (int term : FindElements(doc, u"dt")) {

@@ -93,7 +93,7 @@ InfoPageReading ReadInfoPage(const QString& page, const QString& pageUrl) {
     PageFacts data = site;
     FillMissing(data, jsonLd);
     FillMissing(data, ReadLabelPairs(doc));
-    const bool structured = !data.Title.isEmpty() || !data.Plot.isEmpty();
+    const bool structured = !data.Title.isEmpty() || !data.Plot.isEmpty() || MetaTagsNameAVideo(doc);
 
     QStringList candidates = jsonLd.Posters + meta.Posters + site.Posters;
     QStringList stills = site.Stills;

@@ -22,6 +22,9 @@ PageFacts ReadMaoyanPage(const HtmlDocument& doc, const QString& pageUrl);
 // The page's og: meta tags (og:title, og:description, og:image).
 PageFacts ReadMetaTags(const HtmlDocument& doc, const QString& pageUrl);
 
+// True when the page's og:type says it is about a film or a show ("video.movie", "video.tv_show").
+bool MetaTagsNameAVideo(const HtmlDocument& doc);
+
 // Label and value pairs of an infobox (<dt>/<dd>, two-cell table rows), sorted by the label table.
 PageFacts ReadLabelPairs(const HtmlDocument& doc);
 

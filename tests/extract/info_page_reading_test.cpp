@@ -143,3 +143,19 @@ TEST(ReadInfoPage, ResolvesPictureAddressesAsABrowserDoes) {
             << c.src.toStdString();
     }
 }
+
+TEST(ReadInfoPage, OgTagsNameAFilmOnlyOnAPageAboutOne) {
+    const QString tags = u"<meta property=\"og:title\" content=\"海上灯塔\"><meta property=\"og:description\" "
+                         u"content=\"守塔人的一年。\"><meta property=\"og:image\" content=\"/p/1.jpg\">"_s;
+    const QString url = u"https://m.db.example/movie/subject/1/"_s;
+    const InfoPageReading film = ReadInfoPage(u"<html><head><meta property=\"og:type\" content=\"video.movie\">"_s +
+                                                  tags + u"</head><body></body></html>"_s,
+                                              url);
+    EXPECT_EQ(film.Facts.Title, u"海上灯塔"_s);
+    EXPECT_EQ(film.Overview, u"简介:\n守塔人的一年。\n"_s);
+    EXPECT_EQ(film.PosterCandidates, QStringList{u"https://m.db.example/p/1.jpg"_s});
+    const InfoPageReading article = ReadInfoPage(u"<html><head><meta property=\"og:type\" content=\"article\">"_s +
+                                                     tags + u"</head><body></body></html>"_s,
+                                                 url);
+    EXPECT_FALSE(article.Found);
+}
