@@ -31,12 +31,14 @@ if [ ${#targets[@]} -eq 0 ]; then
   done
 fi
 
-# Longest input per target: whole pages may be long, names and command arguments are short.
+# Longest input per target: whole pages may be long (an information page up to 2 MB), names and
+# command arguments are short.
 max_len() {
   case $1 in
     title_from_file_name | decode_text) echo 4096 ;;
     edit_movie_info) echo 16384 ;;
     make_thumbnail) echo 32768 ;;
+    extract_movie_info) echo 2097152 ;;
     *) echo 65536 ;;
   esac
 }
