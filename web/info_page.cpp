@@ -4,6 +4,7 @@
 #include "library/atomic_file.h"
 #include "web/encodings.h"
 #include "web/links.h"
+#include "web/site_request.h"
 #include "web/ydown.h"
 
 #include <QFile>
@@ -203,9 +204,12 @@ MainTextRegion LocateMainText(const QString& page) {
     return {true, bestStart, bestLength};
 }
 
-bool FetchInfoPage(MovieRecord& record, const QString& url, const std::atomic<bool>* stop) {
+bool FetchInfoPage(MovieRecord& record, const QString& url, const std::atomic<bool>* stop, QString* refusal) {
     QFile::remove(DownloadFile);
-    YDown(stop).Download(url, QString(), DownloadFile, QString::fromUtf16(PageRequestHeader));
+    YDown down(stop);
+    const QString refused = DownloadFromSite(down, url, DownloadFile, QString::fromUtf16(PageRequestHeader), stop);
+    if (refusal)
+        *refusal = refused;
     // A download cut short by a stop request is not the page: leave the record as it was.
     if (stop && stop->load())
         return false;

@@ -22,5 +22,8 @@ MainTextRegion LocateMainText(const QString& page);
 // (FilePath + ".info.htm"), decodes it by its declared charset and locates its main text. When one is
 // found, stores the page's ftp links, picture addresses and address in the record, extracts the fields
 // from the main text (which saves the metadata file) and returns true. Works on the given record only.
-// A stop request makes it return false without touching the record.
-bool FetchInfoPage(MovieRecord& record, const QString& url, const std::atomic<bool>* stop = nullptr);
+// A stop request makes it return false without touching the record. A site that refuses (a refusing
+// status, a verification or login page) gives no page: false, and `refusal` (when given) tells who
+// refused and why; it is left empty otherwise.
+bool FetchInfoPage(MovieRecord& record, const QString& url, const std::atomic<bool>* stop = nullptr,
+                   QString* refusal = nullptr);

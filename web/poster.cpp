@@ -119,7 +119,10 @@ bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
         const QString temporary = CreateDownloadTempFile();
         if (temporary.isEmpty())
             continue;
-        YDown(stop).Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
+        YDown down(stop);
+        // Picture hosts of some sites answer only requests that come from their pages.
+        down.Referer = movie.infourl;
+        down.Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
         if (IsCompleteJpeg(temporary, MinimumPosterSize)) {
             // A failed move (the poster appeared meanwhile, a read-only folder) still uses up the number,
             // but is not reported as stored.
