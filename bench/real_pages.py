@@ -284,10 +284,10 @@ class FakeWeb:
         return ("<meta content=\"always\" name=\"referrer\"><script>window.location.replace(\"%s\")</script>"
                 "<noscript><META http-equiv=\"refresh\" content=\"0;URL='%s'\"></noscript>" % (address, address)).encode()
 
-    def record(self, scheme, host, target, headers, status):
+    def record(self, scheme, host, target, headers, status, at=None):
         with self.lock:
             self.requests.append({"phase": self.phase, "scheme": scheme, "url": scheme + "://" + host + target,
-                                  "type": headers.get("content-type", ""), "status": status, "at": time.time(),
+                                  "type": headers.get("content-type", ""), "status": status, "at": at or time.time(),
                                   "referer": headers.get("referer", "")})
 
 
@@ -318,6 +318,7 @@ class ProxyHandler(socketserver.StreamRequestHandler):
 
     def handle(self):
         web = self.server.web
+        self.started = time.time()  # when the program sent the request (a TLS certificate may be made first)
         head = read_head(self.rfile)
         if not head:
             return
@@ -359,7 +360,7 @@ class ProxyHandler(socketserver.StreamRequestHandler):
         web = self.server.web
         host = host.split(":")[0] if host.endswith((":80", ":443")) else host
         status, content_type, body = web.answer(scheme, host, target, headers)
-        web.record(scheme, host, target, headers, status)
+        web.record(scheme, host, target, headers, status, self.started)
         reply(stream, status, content_type, body)
 
 
