@@ -19,6 +19,7 @@ import signal
 import socket
 import socketserver
 import ssl
+import struct
 import subprocess
 import sys
 import tempfile
@@ -26,6 +27,7 @@ import threading
 import time
 import unicodedata
 import urllib.parse
+import zlib
 
 VIDEO_BYTES = 31_000_000  # just over the scan's minimum; sparse
 RUN_SECONDS = 600  # one program run at most
@@ -41,12 +43,35 @@ LABELS = [
 ]
 LIST_SEPARATORS = re.compile(r"[/／|｜,，、;；]+")
 
-# The site families' hosts, as the results page of the fake engine links them.
-SITE_HOSTS = {"dytt8": "www.dytt8.net", "ygdy8": "www.ygdy8.net", "piaohua": "www.piaohua.com"}
+# The sites' hosts and page addresses, as the results page of the fake engine links them; the movie
+# databases are https sites. %d is the page's number.
+SITE_PAGES = {
+    "dytt8": ("http", "www.dytt8.net", "/html/gndy/dyzz/rbpage%02d.html"),
+    "ygdy8": ("http", "www.ygdy8.net", "/html/gndy/dyzz/rbpage%02d.html"),
+    "piaohua": ("http", "www.piaohua.com", "/html/gndy/dyzz/rbpage%02d.html"),
+    "douban": ("https", "movie.douban.com", "/subject/90000%02d/"),
+    "imdb": ("https", "www.imdb.com", "/title/tt90000%02d/"),
+    "maoyan": ("https", "maoyan.com", "/films/90000%02d"),
+}
+DATABASES = ("douban", "imdb", "maoyan")
 
 
-def site_host(site):
-    return SITE_HOSTS.get(site, "www.%s.com" % site)
+def site_page(site, number):
+    scheme, host, path = SITE_PAGES.get(site, ("http", "www.%s.com" % site, "/html/gndy/dyzz/rbpage%02d.html"))
+    return scheme, host, path % int(number)
+
+
+def load_expected(folder):
+    """expected.json with `info` and `search` as objects keyed by page (the second set keeps lists)."""
+    with open(os.path.join(folder, "expected.json"), encoding="utf-8") as f:
+        expected = json.load(f)
+    for key in ("info", "search"):
+        value = expected.get(key) or {}
+        if isinstance(value, list):
+            value = {os.path.basename(entry["file"]): entry for entry in value}
+        expected[key] = value
+    expected["names"] = expected.get("names") or {}
+    return expected
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -102,6 +127,80 @@ class Authority:
 
 
 # ---------------------------------------------------------------------------------------------------
+# Pictures: one distinct, valid picture per address, which names its address inside
+
+PICTURE_MARK = b"reelboard-bench-picture:"
+POSTER_MIN_BYTES = 20_000
+
+
+def jpeg_picture(name):
+    """A grey 64x96 baseline JPEG of over 20,000 bytes whose comment holds `name`."""
+    width, height = 64, 96
+
+    def segment(marker, payload):
+        return bytes([0xFF, marker]) + struct.pack(">H", len(payload) + 2) + payload
+
+    comment = PICTURE_MARK + name + b"\0"
+    comment += b"." * (POSTER_MIN_BYTES + 1000 - len(comment))
+    one_code = bytes([1] + [0] * 15)  # a single code of one bit
+    # Every 8x8 block: DC difference 0 ("0"), then end of block ("0"): two zero bits a block.
+    scan = bytes(width * height // 64 * 2 // 8)
+    return (b"\xff\xd8" + segment(0xE0, b"JFIF\0\x01\x01\0\0\x01\0\x01\0\0") + segment(0xFE, comment)
+            + segment(0xDB, b"\0" + bytes([1] * 64))
+            + segment(0xC0, struct.pack(">BHHB", 8, height, width, 1) + b"\x01\x11\x00")
+            + segment(0xC4, b"\x00" + one_code + b"\x00") + segment(0xC4, b"\x10" + one_code + b"\x00")
+            + segment(0xDA, b"\x01\x01\x00\x00\x3f\x00") + scan + b"\xff\xd9")
+
+
+def png_picture(name):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    rows = b"".join(b"\0" + b"\x80\x80\x80" * 64 for _ in range(96))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 64, 96, 8, 2, 0, 0, 0))
+            + chunk(b"tEXt", b"Comment\0" + PICTURE_MARK + name) + chunk(b"IDAT", zlib.compress(rows))
+            + chunk(b"IEND", b""))
+
+
+def gif_picture(name):
+    comment = PICTURE_MARK + name
+    blocks = b"".join(bytes([len(comment[i:i + 255])]) + comment[i:i + 255] for i in range(0, len(comment), 255))
+    return (b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x80\x80\x80\xff\xff\xff" + b"\x21\xfe" + blocks + b"\x00"
+            + b"\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b")
+
+
+def picture_for(url):
+    """Content type and bytes of the picture answered for `url`."""
+    name = address_key(url).encode("utf-8", "replace")
+    path = urllib.parse.urlsplit(url).path.lower()
+    if path.endswith(".png"):
+        return "image/png", png_picture(name)
+    if path.endswith(".gif"):
+        return "image/gif", gif_picture(name)
+    return "image/jpeg", jpeg_picture(name)
+
+
+def picture_name(path):
+    """The address key a stored picture was answered for, or None."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError:
+        return None
+    at = data.find(PICTURE_MARK)
+    if at < 0:
+        return None
+    end = data.find(b"\0", at)
+    return data[at + len(PICTURE_MARK):end if end >= 0 else None].decode("utf-8", "replace")
+
+
+def stored_pictures(video):
+    """The posters stored beside a video: <video>.jpg first, then <video>.N.jpg."""
+    folder, base = os.path.split(video)
+    pattern = re.compile(re.escape(base) + r"(\.\d+)?\.jpg")
+    return sorted((n for n in os.listdir(folder) if pattern.fullmatch(n)), key=lambda n: (len(n), n))
+
+
+# ---------------------------------------------------------------------------------------------------
 # The fake web
 
 def address_key(url):
@@ -124,13 +223,15 @@ class FakeWeb:
         self.requests = []
         self.lock = threading.Lock()
         self.phase = 0
-        self.info = {}  # token number -> (host, path, page file)
+        self.info = {}  # token number -> (scheme, host, path, page file)
         self.search = {}  # token number -> (engine, page file)
         self.resolved = {}  # Sogou token address key -> the address its reply names
         for number, name in enumerate(sorted(expected["info"]), 1):
             entry = expected["info"][name]
-            self.info["%02d" % number] = (site_host(entry["site"]), "/html/gndy/dyzz/rbpage%02d.html" % number,
-                                          os.path.join(folder, entry["file"]))
+            scheme, host, path = site_page(entry["site"], number)
+            if info_scheme == "https":
+                scheme = "https"
+            self.info["%02d" % number] = (scheme, host, path, os.path.join(folder, entry["file"]))
         for number, name in enumerate(sorted(expected["search"]), 1):
             entry = expected["search"][name]
             self.search["%02d" % number] = (entry["engine"], os.path.join(folder, entry["file"]))
@@ -140,8 +241,8 @@ class FakeWeb:
                         number, k)
 
     def info_address(self, number):
-        host, path, _ = self.info[number]
-        return self.info_scheme + "://" + host + path
+        scheme, host, path, _ = self.info[number]
+        return scheme + "://" + host + path
 
     def answer(self, scheme, host, target, headers):
         """Status, content type and body for one request."""
@@ -162,10 +263,14 @@ class FakeWeb:
         key = address_key(url)
         if key in self.resolved:
             return 200, "text/html", self.redirect_reply(self.resolved[key])
-        for number, (info_host, path, file) in self.info.items():
+        for number, (_, info_host, path, file) in self.info.items():
             if (parts.hostname or "").lower() == info_host and parts.path == path:
                 with open(file, "rb") as f:
                     return 200, "text/html", f.read()
+        # Every picture address answers its own picture (asked for as such, or named like one).
+        if headers.get("content-type", "").startswith("image/") or re.search(
+                r"\.(jpe?g|png|gif|webp)$", parts.path.lower()):
+            return (200,) + picture_for(url)
         return 404, "text/html", b"<html><body>not found</body></html>"
 
     def results_page(self, number):
@@ -179,10 +284,11 @@ class FakeWeb:
         return ("<meta content=\"always\" name=\"referrer\"><script>window.location.replace(\"%s\")</script>"
                 "<noscript><META http-equiv=\"refresh\" content=\"0;URL='%s'\"></noscript>" % (address, address)).encode()
 
-    def record(self, scheme, host, target, headers, status):
+    def record(self, scheme, host, target, headers, status, at=None):
         with self.lock:
             self.requests.append({"phase": self.phase, "scheme": scheme, "url": scheme + "://" + host + target,
-                                  "type": headers.get("content-type", ""), "status": status, "at": time.time()})
+                                  "type": headers.get("content-type", ""), "status": status, "at": at or time.time(),
+                                  "referer": headers.get("referer", "")})
 
 
 def read_head(stream):
@@ -212,6 +318,7 @@ class ProxyHandler(socketserver.StreamRequestHandler):
 
     def handle(self):
         web = self.server.web
+        self.started = time.time()  # when the program sent the request (a TLS certificate may be made first)
         head = read_head(self.rfile)
         if not head:
             return
@@ -253,7 +360,7 @@ class ProxyHandler(socketserver.StreamRequestHandler):
         web = self.server.web
         host = host.split(":")[0] if host.endswith((":80", ":443")) else host
         status, content_type, body = web.answer(scheme, host, target, headers)
-        web.record(scheme, host, target, headers, status)
+        web.record(scheme, host, target, headers, status, self.started)
         reply(stream, status, content_type, body)
 
 
@@ -441,18 +548,9 @@ def run_program(program, work, env, web, phase, namespace):
     return code, time.time() - started
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--pages", required=True)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder and print where it is")
-    parser.add_argument("-v", "--verbose", action="store_true", help="also print the wrong values as shown")
-    parser.add_argument("--https", action="store_true", help="link the information pages with https addresses")
-    args = parser.parse_args()
-    signal.alarm(3 * RUN_SECONDS)  # the whole measure ends by itself
-
-    with open(os.path.join(args.pages, "expected.json"), encoding="utf-8") as f:
-        expected = json.load(f)
+def measure_set(args, folder):
+    """Runs the program twice over one folder of real pages and prints its reports; returns its summary."""
+    expected = load_expected(folder)
     work = tempfile.mkdtemp(prefix="reelboard-real-pages.")
     try:
         os.makedirs(os.path.join(work, "run"))
@@ -465,7 +563,7 @@ def main():
         authority = Authority(os.path.join(work, "tls"))
         bundle = os.path.join(work, "tls", "bundle.crt")
         authority.bundle(bundle)
-        web = FakeWeb(authority, expected, args.pages, "https" if args.https else "http")
+        web = FakeWeb(authority, expected, folder, "https" if args.https else "http")
         server = Server(("127.0.0.1", 0), ProxyHandler)
         server.web = web
         threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -494,12 +592,18 @@ def main():
                 log.write(json.dumps(request, ensure_ascii=False) + "\n")
         session = read_wall(os.path.join(work, "menu1.html"))
         restart = read_wall(os.path.join(work, "run", "menu.html"))
-        print("program: %s; information pages linked by %s" % (args.program, web.info_scheme))
+        print("=== %s" % folder)
+        print("program: %s" % args.program)
         print("run 1 (lookups): exit %s, %.1f s; run 2 (next start): exit %s, %.1f s; %d requests in run 1"
               % (code1, seconds1, code2, seconds2, sum(1 for r in web.requests if r["phase"] == 1)))
-        report_info(expected, movies, web, session, restart, args.verbose)
-        report_search(expected, movies, web)
-        report_names(movies, session, args.verbose)
+        summary = report_info(expected, movies, web, session, restart, args.verbose)
+        report_pace(web)
+        if expected["search"]:
+            report_search(expected, movies, web)
+        if movies["names"]:
+            report_names(movies, session, args.verbose)
+        summary["set"] = os.path.basename(os.path.normpath(folder))
+        return summary
     finally:
         if args.keep:
             print("kept: %s" % work)
@@ -507,15 +611,58 @@ def main():
             shutil.rmtree(work, ignore_errors=True)
 
 
+SUMMARY_COLUMNS = [("title+year", "title+year"), ("country", "country"), ("genre", "genre"),
+                   ("overview", "plot, no script"), ("rating", "rating"), ("poster", "poster right"),
+                   ("pictures", "pictures max/mean"), ("same", "same after restart")]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("pages", nargs="+", help="folders of real pages, each with its expected.json")
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder and print where it is")
+    parser.add_argument("-v", "--verbose", action="store_true", help="also print the wrong values as shown")
+    parser.add_argument("--https", action="store_true", help="link every information page with an https address")
+    args = parser.parse_args()
+    signal.alarm(3 * RUN_SECONDS * len(args.pages))  # the whole measure ends by itself
+
+    summaries = []
+    for folder in args.pages:
+        summaries.append(measure_set(args, os.path.abspath(folder)))
+        print()
+    print("Every measure per set (right, of the pages of the set; pictures = posters stored beside one video)")
+    widths = [max(len(title), 9) for _, title in SUMMARY_COLUMNS]
+    print("%-10s %5s  " % ("set", "pages") + "  ".join("%-*s" % (w, t) for w, (_, t) in zip(widths, SUMMARY_COLUMNS)))
+    for summary in summaries:
+        print("%-10s %5d  " % (summary["set"], summary["pages"]) +
+              "  ".join("%-*s" % (w, summary[key]) for w, (key, _) in zip(widths, SUMMARY_COLUMNS)))
+
+
+def resolve(page_address, address):
+    return urllib.parse.urljoin(page_address, html.unescape(address)) if address else None
+
+
+def judge_poster(entry, page_address, video):
+    """Whether <video>.jpg is the page's poster (or nothing where the page has none), and how many stored."""
+    stored = stored_pictures(video)
+    wanted = {address_key(resolve(page_address, a)) for a in [entry.get("poster")] + list(entry.get("poster_also")
+                                                                                        or []) if a}
+    poster_file = os.path.basename(video) + ".jpg"
+    shown = picture_name(os.path.join(os.path.dirname(video), poster_file)) if poster_file in stored else None
+    right = shown in wanted if wanted else shown is None
+    return right, len(stored), shown
+
+
 def report_info(expected, movies, web, session, restart, verbose):
     columns = ["title", "year", "country", "genre", "rating", "plot", "noscript", "orig"]
     print()
     print("Information pages (values shown after the next start; 'same' = the session showed the same)")
-    print("%-36s %s  %-6s %-6s %-6s %-4s" % ("page", " ".join("%-7s" % c for c in columns), "wall", "poster",
-                                             "links", "same"))
-    totals = {c: 0 for c in columns + ["title+year", "country+genre", "wall", "poster", "links", "same"]}
-    poster_requests = {r["url"] for r in web.requests if r["phase"] == 1 and r["type"].startswith("image/")}
+    print("%-36s %s  %-6s %-6s %-4s %-6s %-4s" % ("page", " ".join("%-7s" % c for c in columns), "wall", "poster",
+                                                  "pics", "links", "same"))
+    totals = {c: 0 for c in columns + ["title+year", "overview", "wall", "poster", "links", "same"]}
+    pictures = []
     count = 0
+    numbers = {name: "%02d" % n for n, name in enumerate(sorted(expected["info"]), 1)}
     for path, name in sorted(movies["info"].items(), key=lambda item: item[1]):
         entry = expected["info"][name]
         count += 1
@@ -528,17 +675,17 @@ def report_info(expected, movies, web, session, restart, verbose):
         verdict = judge_info(entry, shown, metadata["Overview"])
         text = (restart.get(path) or ("", ""))[1]
         wall = text.startswith("[%s%s]" % (squeeze(entry.get("country")), squeeze(entry.get("year"))))
-        pictures = [p for p in metadata["picurl"].split("`") if p]
-        poster = any(p in poster_requests for p in pictures)
+        poster, stored, shown_picture = judge_poster(entry, web.info_address(numbers[name]), path)
+        pictures.append(stored)
         links = len([p for p in metadata["movieurl"].split("`") if p])
         same = seen == shown
         verdict.update({"title+year": verdict["title"] and verdict["year"],
-                        "country+genre": verdict["country"] and verdict["genre"], "wall": wall, "poster": poster,
+                        "overview": verdict["plot"] and verdict["noscript"], "wall": wall, "poster": poster,
                         "links": links > 0, "same": same})
         for key in totals:
             totals[key] += bool(verdict[key])
-        print("%-36s %s  %-6s %-6s %-6s %-4s" % (name[:36], " ".join("%-7s" % mark(verdict[c]) for c in columns),
-                                                 mark(wall), mark(poster), links, mark(same)))
+        print("%-36s %s  %-6s %-6s %-4d %-6s %-4s" % (name[:36], " ".join("%-7s" % mark(verdict[c]) for c in columns),
+                                                      mark(wall), mark(poster), stored, links, mark(same)))
         if verbose:
             for c, value in zip(["title", "orig", "country", "year", "rating", "genre"], shown):
                 if not verdict[c]:
@@ -547,10 +694,39 @@ def report_info(expected, movies, web, session, restart, verbose):
             for c in ("plot", "noscript"):
                 if not verdict[c]:
                     print("    %s: overview starts %r" % (c, metadata["Overview"][:120]))
-    print("%-36s %s  %-6s %-6s %-6s %-4s" % ("right, of %d" % count, " ".join("%-7d" % totals[c] for c in columns),
-                                             totals["wall"], totals["poster"], totals["links"], totals["same"]))
-    print("title and year right: %d of %d; country and genre right: %d of %d; plot in overview: %d; no script: %d"
-          % (totals["title+year"], count, totals["country+genre"], count, totals["plot"], totals["noscript"]))
+            if not poster:
+                print("    poster shown %r, expected %r" % (shown_picture, entry.get("poster")))
+    most = max(pictures) if pictures else 0
+    mean = sum(pictures) / len(pictures) if pictures else 0.0
+    print("%-36s %s  %-6s %-6s %-4s %-6s %-4s" % ("right, of %d" % count, " ".join("%-7d" % totals[c] for c in columns),
+                                                  totals["wall"], totals["poster"], most, totals["links"],
+                                                  totals["same"]))
+    print("title and year right: %d of %d; plot in overview without script: %d; poster right: %d; pictures per "
+          "movie: at most %d, %.1f on average" % (totals["title+year"], count, totals["overview"], totals["poster"],
+                                                 most, mean))
+    referred = [r for r in web.requests if r["phase"] == 1 and r["type"].startswith("image/")]
+    print("picture requests: %d, %d of them with the information page as Referer"
+          % (len(referred), sum(1 for r in referred if r["referer"].startswith(("http://", "https://")))))
+    summary = {key: "%d" % totals[key] for key in ("title+year", "country", "genre", "overview", "rating", "poster",
+                                                    "same")}
+    summary.update({"pages": count, "pictures": "%d/%.1f" % (most, mean)})
+    return summary
+
+
+def report_pace(web):
+    """How the movie databases were asked: requests per site and the least time between two of them."""
+    by_site = {}
+    for request in web.requests:
+        if request["phase"] != 1 or request["type"].startswith("image/"):
+            continue
+        host = urllib.parse.urlsplit(request["url"]).hostname or ""
+        for site in DATABASES:
+            if host == SITE_PAGES[site][1] or host.endswith("." + site + ".com"):
+                by_site.setdefault(site, []).append(request["at"])
+    for site, times in sorted(by_site.items()):
+        gaps = [b - a for a, b in zip(times, times[1:])]
+        print("%s: %d page requests, least time between two %s" % (site, len(times), "%.1f s" % min(gaps) if gaps
+                                                                   else "-"))
 
 
 def report_search(expected, movies, web):

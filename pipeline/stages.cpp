@@ -44,9 +44,11 @@ constexpr QString MovieRecord::*LookupFields[] = {
 // The lookup runs on a copy with no lock held (it downloads). Its result is merged into the record as
 // it is now: a field the lookup changed replaces the record's, unless the user changed that field
 // while the lookup ran; the user's value wins. `copy` is left holding what was stored.
-void LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
+// Returns the notes of the sites that refused the lookup.
+QStringList LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
     const MovieRecord before = copy;
-    FetchMovieInfo(copy, &library.StopRequested);
+    QStringList refusals;
+    FetchMovieInfo(copy, &library.StopRequested, &refusals);
     // The lookup may have written its own version of the metadata file, over an edit saved meanwhile:
     // the merged record is written once more and stored in one step, so file and record agree.
     std::lock_guard files(library.MetadataMutex);
@@ -57,7 +59,7 @@ void LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
     }
     // A lookup cut short by a stop found nothing, and an unchanged one has nothing to store.
     if (copy == before && merged == before)
-        return;
+        return refusals;
     for (QString MovieRecord::*field : LookupFields)
         if (copy.*field != before.*field && merged.*field == before.*field)
             merged.*field = copy.*field;
@@ -68,6 +70,7 @@ void LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
         record.*field = merged.*field;
     record.SearchKey = merged.SearchKey;
     copy = record;
+    return refusals;
 }
 
 // Tells the window that `movie` looks different now; it updates the page it shows, if that page
@@ -77,9 +80,15 @@ void PostMovieChanged(MovieLibrary& library, const QString& filePath) {
         library.Host.MovieChanged(filePath);
 }
 
-// The status text after a lookup: success only when the lookup gave the movie information.
-QString LookupResultText(const MovieRecord& movie) {
-    return (LookupFoundInformation(movie) ? u"下载信息成功:"_s : u"下载信息失败:"_s) + movie.DisplayTitle;
+// The status text after a lookup: success only when the lookup gave the movie information; a failure
+// names the sites that refused, if any did.
+QString LookupResultText(const MovieRecord& movie, const QStringList& refusals) {
+    if (LookupFoundInformation(movie))
+        return u"下载信息成功:"_s + movie.DisplayTitle;
+    QString text = u"下载信息失败:"_s + movie.DisplayTitle;
+    if (!refusals.isEmpty())
+        text += u"（"_s + refusals.join(u"；"_s) + u"）"_s;
+    return text;
 }
 
 void RewriteWall(MovieLibrary& library, WallRewrites& rewrites) {
@@ -121,11 +130,11 @@ bool RunLookupStage(MovieLibrary& library, const std::function<qint64()>& now) {
         MovieRecord copy = CopyRecord(library, record);
         if (NeedsLookup(copy)) {
             ShowStageStatus(library, u"下载信息:"_s + copy.DisplayTitle);
-            LookUp(library, record, copy);
+            const QStringList refusals = LookUp(library, record, copy);
             ++library.Counts.LookupsDone;
             if (LookupFoundInformation(copy))
                 ++library.Counts.LookupsFound;
-            ShowStageStatus(library, LookupResultText(copy));
+            ShowStageStatus(library, LookupResultText(copy, refusals));
             if (LookupFoundInformation(copy))
                 NoteWallChange(rewrites);
             PostMovieChanged(library, copy.FilePath);
@@ -179,11 +188,11 @@ bool ServeOneRetry(MovieLibrary& library) {
     }
     MovieRecord copy = CopyRecord(library, *record);
     ShowStageStatus(library, u"下载信息:"_s + copy.DisplayTitle);
-    LookUp(library, *record, copy);
+    const QStringList refusals = LookUp(library, *record, copy);
     ++library.Counts.LookupsDone;
     if (LookupFoundInformation(copy))
         ++library.Counts.LookupsFound;
-    ShowStageStatus(library, LookupResultText(copy));
+    ShowStageStatus(library, LookupResultText(copy, refusals));
     PostMovieChanged(library, copy.FilePath);
     // The pages show the posters found on disk: once more when the new ones are there.
     ++library.Counts.PostersQueued;

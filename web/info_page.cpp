@@ -3,6 +3,7 @@
 #include "extract/movie_info.h"
 #include "library/atomic_file.h"
 #include "web/encodings.h"
+#include "web/site_request.h"
 #include "web/ydown.h"
 
 #include <QFile>
@@ -15,9 +16,12 @@ const QString DownloadFile = u"tempdown.html"_s;
 
 } // namespace
 
-bool FetchInfoPage(MovieRecord& record, const QString& url, const std::atomic<bool>* stop) {
+bool FetchInfoPage(MovieRecord& record, const QString& url, const std::atomic<bool>* stop, QString* refusal) {
     QFile::remove(DownloadFile);
-    YDown(stop).Download(url, QString(), DownloadFile, QString::fromUtf16(PageRequestHeader));
+    YDown down(stop);
+    const QString refused = DownloadFromSite(down, url, DownloadFile, QString::fromUtf16(PageRequestHeader), stop);
+    if (refusal)
+        *refusal = refused;
     // A download cut short by a stop request is not the page: leave the record as it was.
     if (stop && stop->load())
         return false;

@@ -121,7 +121,10 @@ bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
             const QString temporary = CreateDownloadTempFile();
             if (temporary.isEmpty())
                 break;
-            YDown(stop).Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
+            YDown down(stop);
+            // Picture hosts of some sites answer only requests that come from their pages.
+            down.Referer = movie.infourl;
+            down.Download(address, QString(), temporary, u"Content-Type: image/jpeg"_s);
             // A site may serve its poster as WebP or PNG; it is kept as a JPEG like any other.
             const bool complete = IsCompleteJpeg(temporary, MinimumPosterSize) ||
                                   (ConvertPictureToJpeg(temporary) && IsCompleteJpeg(temporary, MinimumPosterSize));

@@ -34,23 +34,30 @@ QString SearchTextFor(const MovieRecord& record) {
     return text;
 }
 
-QString FindInfoUrl(const MovieRecord& record, QStringList& links, const std::atomic<bool>* stop, bool* searched) {
+QString FindInfoUrl(const MovieRecord& record, QStringList& links, const std::atomic<bool>* stop, bool* searched,
+                    QStringList* refusals) {
     const QString text = SearchTextFor(record);
     bool bingRead = false;
     bool sogouRead = false;
-    QString preferred = SearchTitle(record, u"bing"_s, text, links, stop, &bingRead);
+    QString refusal;
+    QString preferred = SearchTitle(record, u"bing"_s, text, links, stop, &bingRead, &refusal);
+    if (refusals && !refusal.isEmpty())
+        refusals->append(refusal);
     if (!Usable(preferred) && !Stopped(stop)) {
-        preferred = SearchTitle(record, u"sogou"_s, text, links, stop, &sogouRead);
+        preferred = SearchTitle(record, u"sogou"_s, text, links, stop, &sogouRead, &refusal);
+        if (refusals && !refusal.isEmpty())
+            refusals->append(refusal);
     }
     if (searched)
         *searched = bingRead || sogouRead;
     return Usable(preferred) ? preferred : QString();
 }
 
-int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop) {
+int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop, QStringList* refusals) {
     QStringList links;
     bool searched = false;
-    const QString preferred = FindInfoUrl(record, links, stop, &searched);
+    QStringList refused;
+    const QString preferred = FindInfoUrl(record, links, stop, &searched, &refused);
 
     QStringList candidates;
     QSet<QString> seen;
@@ -69,14 +76,25 @@ int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop) {
     for (const QString& candidate : std::as_const(candidates)) {
         if (Stopped(stop))
             break;
-        if ((found = FetchInfoPage(record, candidate, stop)))
+        QString refusal;
+        if ((found = FetchInfoPage(record, candidate, stop, &refusal)))
             break;
+        if (!refusal.isEmpty())
+            refused.append(refusal);
     }
+    if (refusals)
+        *refusals = refused;
 
     // An interrupted lookup has not failed: leave the movie to be looked up again.
     if (Stopped(stop))
         return 1;
-    if (record.Overview.isEmpty()) {
+    const bool informed = !record.Overview.isEmpty() && !record.Overview.startsWith(u"错误："_s);
+    if (!refused.isEmpty() && !informed) {
+        // A site that refused may well hold the movie: it was not really looked up, and the text that
+        // has it looked up again at the next start says so.
+        record.Overview = QString::fromUtf16(SearchFailedText);
+        found = true;
+    } else if (record.Overview.isEmpty()) {
         // Without any results page (no network, or both engines asking for a verification code) the
         // movie was never really searched; this text has it looked up again at the next start.
         record.Overview = QString::fromUtf16(searched ? NothingExtractedText : SearchFailedText);

@@ -15,12 +15,15 @@ QString SearchTextFor(const MovieRecord& record);
 
 // Searches "bing", then "sogou" unless bing gave a preferred link; appends every acceptable link to
 // `links` and returns the preferred link or empty. `searched`, when given, tells whether some engine
-// answered with a results page.
+// answered with a results page. `refusals`, when given, gets a note of each engine that refused.
 QString FindInfoUrl(const MovieRecord& record, QStringList& links, const std::atomic<bool>* stop = nullptr,
-                    bool* searched = nullptr);
+                    bool* searched = nullptr, QStringList* refusals = nullptr);
 
 // The whole web lookup of one movie, on the record given (the caller runs it on a copy and stores the
 // result): the preferred link first, then every other distinct link in the order found, until one
 // page yields a main text, whose fields are extracted and saved. When nothing was found and Overview
-// is still empty, Overview gets an error text and the metadata file is saved. Always returns 1.
-int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop = nullptr);
+// is still empty, Overview gets an error text and the metadata file is saved. A site that refused (an
+// engine or a candidate page) is no answer: when no information was found, Overview gets the text that
+// has the movie looked up again at the next start, and `refusals` (when given) notes who refused and
+// why. Always returns 1.
+int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop = nullptr, QStringList* refusals = nullptr);

@@ -6,7 +6,10 @@
 #include "pages/text_codec.h"
 #include "web/encodings.h"
 #include "web/poster.h"
+#include "web/refusal.h"
 #include "web/result_links.h"
+#include "web/site_pace.h"
+#include "web/site_request.h"
 #include "web/ydown.h"
 
 #include <QFile>
@@ -236,14 +239,24 @@ QStringList ResolveResultLinks(const QStringList& links, const QStringList& excl
 }
 
 QString SearchTitle(const MovieRecord& record, const QString& engine, QString text, QStringList& links,
-                    const std::atomic<bool>* stop, bool* pageRead) {
+                    const std::atomic<bool>* stop, bool* pageRead, QString* refusal) {
     if (pageRead)
         *pageRead = false;
+    if (refusal)
+        refusal->clear();
     QFile::remove(ResultsFile);
-    YDown(stop).Download(SearchAddress(engine, std::move(text)), QString(), ResultsFile,
-                         QString::fromUtf16(PageRequestHeader));
+    const QString address = SearchAddress(engine, std::move(text));
+    YDown down(stop);
+    // The page itself is judged below, where the links before a verification phrase are kept.
+    const QString refused =
+        DownloadFromSite(down, address, ResultsFile, QString::fromUtf16(PageRequestHeader), stop, false);
     if (stop && stop->load())
         return {};
+    if (!refused.isEmpty()) {
+        if (refusal)
+            *refusal = refused;
+        return QString::fromUtf16(SearchBlockedResult);
+    }
 
     QFile file(ResultsFile);
     if (!file.open(QIODevice::ReadOnly))
@@ -254,6 +267,14 @@ QString SearchTitle(const MovieRecord& record, const QString& engine, QString te
     const QStringList prefixes = BuiltInList(SearchLinkPrefixes);
     const QStringList exclusions = BuiltInList(SearchLinkExclusions);
     SearchResults results = ReadSearchResults(page, prefixes, exclusions, engine);
+    // The engine's verification page, by its phrase or by its look: the engine rests for a while.
+    QString why = results.Blocked ? u"要求验证"_s : RefusalOfPage(DecodePageBytes(page));
+    if (!why.isEmpty()) {
+        results.Blocked = true;
+        const QString note = NoteSiteRefusal(HostOfAddress(address), why);
+        if (refusal)
+            *refusal = note;
+    }
     results.Links = ResolveResultLinks(results.Links, exclusions, stop);
     results.Preferred = FirstPreferred(results.Links, prefixes);
     links += results.Links;

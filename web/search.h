@@ -46,6 +46,8 @@ QString SearchAddress(const QString& engine, QString text);
 // Asks one engine about `text`: downloads the results page to "tempsearch.html", keeps a copy beside
 // the video (FilePath + ".search.htm"), appends every acceptable link to `links` and returns the first
 // preferred link, "blocked" for the verification page, or empty. `pageRead`, when given, tells whether
-// a results page (not the verification page) was read at all.
+// a results page (not the verification page) was read at all. An engine that refuses (a refusing status,
+// its verification page) answers "blocked" and is not asked again for a while; `refusal`, when given,
+// tells who refused and why, and is left empty otherwise.
 QString SearchTitle(const MovieRecord& record, const QString& engine, QString text, QStringList& links,
-                    const std::atomic<bool>* stop = nullptr, bool* pageRead = nullptr);
+                    const std::atomic<bool>* stop = nullptr, bool* pageRead = nullptr, QString* refusal = nullptr);

@@ -58,6 +58,7 @@ struct Transfer {
     QFile file;
     bool fileFailed = false;
     bool redirectsFollowed = true;
+    QStringList headers; // of the latest reply: a new status line starts them afresh
 
     bool Stopped() const { return stop && stop->load(); }
 
@@ -99,6 +100,17 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     return total;
 }
 
+size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    const size_t total = size * count;
+    const QByteArray line = QByteArray(data, static_cast<qsizetype>(total)).trimmed();
+    if (line.startsWith("HTTP/"))
+        transfer.headers.clear();
+    else if (!line.isEmpty())
+        transfer.headers.append(QString::fromLatin1(line));
+    return total;
+}
+
 int WatchStop(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<Transfer*>(user)->Stopped() ? 1 : 0;
 }
@@ -133,6 +145,8 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
     Headers = std::move(headers);
 
     RedirectUrl.clear();
+    StatusCode = 0;
+    ReplyHeaders.clear();
     QString scheme;
     QString host;
     QString path;
@@ -181,6 +195,11 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    const QByteArray referer = Referer.toUtf8();
+    if (!referer.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_REFERER, referer.constData());
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, WatchStop);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
@@ -195,6 +214,8 @@ void YDown::Download(QString url, QString body, QString outputPath, QString head
     if (transfer.Status() == 200 && !transfer.Stopped())
         transfer.OpenFile();
     const long status = transfer.Status();
+    StatusCode = static_cast<int>(status);
+    ReplyHeaders = transfer.headers;
     const char* location = nullptr;
     if (!FollowRedirects && status >= 300 && status < 400 &&
         curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)

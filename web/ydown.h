@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 
 inline constexpr int DownloadTimeLimitMs = 480000;
@@ -33,6 +34,12 @@ public:
     // written, as for any status but 200). Used to read where an engine's click-through address leads.
     bool FollowRedirects = true;
     QString RedirectUrl;
+    // Sent as the Referer header when not empty: some picture hosts refuse requests without one.
+    QString Referer;
+    // What the final reply said: its status (0 when none came) and its header lines ("Name: value").
+    // A site that refuses tells it here, not in a file.
+    int StatusCode = 0;
+    QStringList ReplyHeaders;
 
 private:
     const std::atomic<bool>* stop_;

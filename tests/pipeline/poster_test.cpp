@@ -79,14 +79,25 @@ TEST_F(PosterTest, StoresEveryCompleteJpegUnderNumberedNames) {
     Serve(u"http://img.test/a.jpg"_s, a);
     Serve(u"http://img.test/b.jpg"_s, b);
     Serve(u"http://img.test/c.jpg"_s, c);
-    const MovieRecord movie =
-        Movie({u"http://img.test/a.jpg"_s, u"http://img.test/b.jpg"_s, u"http://img.test/c.jpg"_s});
+    MovieRecord movie = Movie({u"http://img.test/a.jpg"_s, u"http://img.test/b.jpg"_s, u"http://img.test/c.jpg"_s});
+    movie.infourl = u"https://movie.example/subject/1/"_s;
 
     EXPECT_TRUE(DownloadPoster(movie));
     EXPECT_EQ(folder.read(u"Films/Some Film.mkv.jpg"_s), a);
     EXPECT_EQ(folder.read(u"Films/Some Film.mkv.1.jpg"_s), b);
     EXPECT_EQ(folder.read(u"Films/Some Film.mkv.2.jpg"_s), c);
     EXPECT_TRUE(Temporaries().isEmpty()) << Temporaries().join(u' ').toStdString();
+    // Each picture is asked for as from the movie's information page (some hosts answer nothing else);
+    // a movie without one sends no Referer.
+    for (const auto& request : server.Requests())
+        EXPECT_EQ(request.Header("Referer"), "https://movie.example/subject/1/") << request.Url().toStdString();
+    movie.infourl.clear();
+    movie.FilePath = folder.file(u"Films/Other Film.mkv"_s);
+    EXPECT_TRUE(DownloadPoster(movie));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 6u);
+    for (const auto& [name, value] : requests.back().Headers)
+        EXPECT_NE(name.toLower(), "referer");
 }
 
 TEST_F(PosterTest, DropsWhatIsNotALargePictureConvertsOtherFormatsAndReusesTheNumber) {

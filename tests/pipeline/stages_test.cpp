@@ -4,6 +4,8 @@
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
+#include "web/retrieval.h"
+#include "web/search.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -119,6 +121,54 @@ TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
         EXPECT_EQ(library->PosterQueue[i].FilePath, library->Movies[i].FilePath);
     EXPECT_EQ(library->PosterQueue[0].picurl, library->Movies[0].picurl);
     EXPECT_TRUE(library->PosterQueue[0].picurl.contains(u"http://img.test/alpha"_s));
+}
+
+// Sites that refuse give no information and are left alone for the rest of the stage; a movie they
+// kept from being found is looked up again at the next start, and the status text tells who refused.
+TEST_F(StagesTest, ARefusingSiteIsSkippedAndItsMovieLeftForAnotherLookup) {
+    MovieRecord& found = AddMovie(u"Film A"_s);
+    MovieRecord& refused = AddMovie(u"Film B"_s);
+    ServeLookup(server, found, {u"found film a"_s, {}});
+    const auto results = [](const QStringList& links) {
+        QString page = u"<html><body><ol>"_s;
+        for (const QString& link : links)
+            page += u"<li><a href=\""_s + link + u"\">result</a></li>"_s;
+        return (page + u"</ol></body></html>"_s).toUtf8();
+    };
+    const QString databaseA = u"http://www.imdb.com/title/tt0000001/"_s;
+    const QString databaseB = u"http://www.imdb.com/title/tt0000002/"_s;
+    const QString check = u"http://check.example/b.html"_s;
+    const QString firewall = u"http://waf.example/b.html"_s;
+    server.Serve(SearchAddress(u"bing"_s, SearchTextFor(found)), results({databaseA, InfoPageUrl(found)}));
+    server.Serve(SearchAddress(u"bing"_s, SearchTextFor(refused)), results({databaseB, check, firewall}));
+    server.Reply(databaseA, 429, {"Retry-After: 120"}, "<html><body>slow down</body></html>");
+    server.Serve(databaseB, "<html><body>never asked</body></html>");
+    server.Serve(check, "<html><head><title>安全验证</title></head><body><form><p>请输入验证码</p>"
+                        "<input name=\"captcha\"></form></body></html>");
+    server.Reply(firewall, 202, {"x-amzn-waf-action: challenge"});
+
+    EXPECT_TRUE(RunLookupStage(*library, [] { return qint64(0); }));
+
+    // The database refused the first movie; its next candidate gave the information.
+    EXPECT_EQ(server.HitCount(databaseA), 1);
+    EXPECT_EQ(found.infourl, InfoPageUrl(found));
+    EXPECT_TRUE(found.Overview.contains(u"found film a"_s));
+    // The database rests; the other two refuse in their own ways and nothing of theirs is stored.
+    EXPECT_EQ(server.HitCount(databaseB), 0);
+    EXPECT_EQ(server.HitCount(check), 1);
+    EXPECT_EQ(server.HitCount(firewall), 1);
+    EXPECT_EQ(refused.Overview, SearchFailed);
+    EXPECT_TRUE(refused.infourl.isEmpty());
+    EXPECT_TRUE(NeedsLookup(refused));
+    EXPECT_FALSE(QFileInfo::exists(refused.FilePath + u".info.htm"_s));
+    MovieRecord saved;
+    saved.FilePath = refused.FilePath;
+    ReadMovieXml(saved);
+    EXPECT_EQ(saved.Overview, SearchFailed);
+    EXPECT_EQ(statuses, (QStringList{u"下载信息:film a"_s, u"下载信息成功:film a"_s, u"下载信息:film b"_s,
+                                     u"下载信息失败:film b（www.imdb.com 暂不访问：刚拒绝过；"
+                                     u"check.example 拒绝：要求验证；waf.example 拒绝：防火墙质询（HTTP 202））"_s}));
+    EXPECT_EQ(library->Counts.LookupsFound, 1);
 }
 
 // The wall is rewritten at most once per second of the stage's clock, which here moves only when a

@@ -2,6 +2,7 @@
 
 #include "tests/support/test_tls.h"
 #include "tests/support/tunnel_proxy.h"
+#include "web/site_pace.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,7 +18,7 @@
 
 namespace {
 
-enum class RouteKind { Body, Redirect, Fail, Slow, Truncated };
+enum class RouteKind { Body, Redirect, Fail, Slow, Truncated, Reply };
 
 struct Route {
     RouteKind Kind = RouteKind::Body;
@@ -28,6 +29,7 @@ struct Route {
     int PieceBytes = 0;
     int PauseMs = 0;
     qint64 AnnouncedLength = 0;
+    QList<QByteArray> Headers;
 };
 
 QByteArray HostWithoutPort(const std::string& host) {
@@ -132,6 +134,15 @@ struct TestHttpServer::Impl {
             out.status = route.Status;
             out.set_content("<html><body>error " + std::to_string(route.Status) + "</body></html>", "text/html");
             break;
+        case RouteKind::Reply:
+            out.status = route.Status;
+            for (const QByteArray& line : route.Headers) {
+                const qsizetype colon = line.indexOf(':');
+                out.set_header(line.left(colon).trimmed().toStdString(), line.mid(colon + 1).trimmed().toStdString());
+            }
+            if (!route.Body.isEmpty())
+                out.set_content(route.Body.toStdString(), route.ContentType.toStdString());
+            break;
         case RouteKind::Slow:
             out.status = 200;
             out.set_content_provider(static_cast<size_t>(route.Body.size()), route.ContentType.toStdString(),
@@ -191,6 +202,7 @@ int Start(ServerType& server, std::thread& listener, TestHttpServer::Impl& impl,
 } // namespace
 
 TestHttpServer::TestHttpServer() : impl_(std::make_unique<Impl>()) {
+    ResetSessionPacing();
     Impl& impl = *impl_;
     const int plainPort = Start(impl.Server, impl.Listener, impl, "http");
     impl.TlsServer = std::make_unique<httplib::SSLServer>([&impl](SSL_CTX& context) {
@@ -260,6 +272,15 @@ void TestHttpServer::Fail(const QString& url, int status) {
     Route route;
     route.Kind = RouteKind::Fail;
     route.Status = status;
+    impl_->Add(url, route);
+}
+
+void TestHttpServer::Reply(const QString& url, int status, const QList<QByteArray>& headers, const QByteArray& body) {
+    Route route;
+    route.Kind = RouteKind::Reply;
+    route.Status = status;
+    route.Headers = headers;
+    route.Body = body;
     impl_->Add(url, route);
 }
 

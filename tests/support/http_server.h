@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-// A web server inside the test process. It listens on 127.0.0.1 at a random port and answers by the
+// A web server inside the test process. Each one is a new web: the sites remember no refusal of an
+// earlier test. It listens on 127.0.0.1 at a random port and answers by the
 // request's Host header, so with the proxy variables pointed at it (ProxyEnvironment) it stands in for
 // every site the program talks to. Addresses nobody registered answer 404.
 //
@@ -44,6 +45,8 @@ public:
     void Redirect(const QString& url, const QString& location, int status = 302);
     // Any status without the wanted content, e.g. 404 or 500; the body is a short error page.
     void Fail(const QString& url, int status);
+    // Any status with these header lines ("Name: value") and this body, e.g. a refusal with Retry-After.
+    void Reply(const QString& url, int status, const QList<QByteArray>& headers, const QByteArray& body = {});
     // Sends `body` in pieces of `pieceBytes` with a pause of `pauseMs` before each piece.
     void ServeSlowly(const QString& url, const QByteArray& body, int pieceBytes, int pauseMs);
     // Announces `announcedLength` bytes but sends only `body`, then drops the connection.
