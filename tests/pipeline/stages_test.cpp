@@ -1,6 +1,7 @@
 #include "library/movie_xml.h"
 #include "pages/edit.h"
 #include "pipeline/stages.h"
+#include "pipeline/thread_control.h"
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
@@ -101,8 +102,10 @@ TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
     EXPECT_EQ(library->Movies[2].Overview, NothingExtracted);
     EXPECT_EQ(library->Movies[3].Overview, u"known"_s);
     EXPECT_TRUE(library->Movies[4].Overview.startsWith(u"错误："_s));
-    EXPECT_EQ(statuses, (QStringList{u"下载信息:alpha"_s, u"下载信息成功:alpha"_s, u"下载信息:beta"_s,
-                                     u"下载信息成功:beta"_s, u"下载信息:epsilon"_s, u"下载信息失败:epsilon"_s}));
+    EXPECT_EQ(statuses,
+              (QStringList{u"下载信息:alpha"_s, u"下载信息成功:alpha"_s, u"下载信息:beta"_s, u"下载信息成功:beta"_s,
+                           u"下载信息:epsilon"_s, u"下载信息失败:epsilon"_s, u"查找完成：找到 3 部，未找到 2 部"_s}));
+    EXPECT_EQ(library->LookupSummary, u"查找完成：找到 3 部，未找到 2 部"_s) << "Gamma's old failure counts too";
     EXPECT_EQ(changed,
               QStringList({library->Movies[0].FilePath, library->Movies[1].FilePath, library->Movies[4].FilePath}));
     EXPECT_EQ(library->Counts.LookupsQueued, 3);
@@ -123,7 +126,7 @@ TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
 
 // The wall is rewritten at most once per second of the stage's clock, which here moves only when a
 // lookup begins: the first change at once, a change owed since then once the second has passed (also
-// when later lookups find nothing), and the last change when the stage ends.
+// when later lookups find nothing), and once more when the stage ends, for the counts in its head.
 TEST_F(StagesTest, LookupStageRewritesTheWallAtMostOnceASecondAndOnceAtTheEnd) {
     struct Case {
         const char* name;
@@ -134,10 +137,10 @@ TEST_F(StagesTest, LookupStageRewritesTheWallAtMostOnceASecondAndOnceAtTheEnd) {
     };
     const Case cases[] = {
         {"frozen clock: the first and the last", 0, u"+++++"_s, 2, 10},
-        {"a second per lookup: every one", 1000, u"+++++"_s, 5, 10},
+        {"a second per lookup: every one, and the counts", 1000, u"+++++"_s, 6, 10},
         {"400 ms per lookup: at 0.4 s, 1.6 s and the end", 400, u"+++++"_s, 3, 10},
-        {"nothing found: the wall stays", 1000, u"-----"_s, 0, 0},
-        {"found twice, then nothing: the second shown once the second passes", 600, u"++---"_s, 2, 6},
+        {"nothing found: once at the end, to say so", 1000, u"-----"_s, 1, 10},
+        {"found twice, then nothing: the second shown once the second passes", 600, u"++---"_s, 3, 10},
     };
     int run = 0;
     for (const Case& test : cases) {
@@ -168,6 +171,7 @@ TEST_F(StagesTest, LookupStageRewritesTheWallAtMostOnceASecondAndOnceAtTheEnd) {
         EXPECT_EQ(refreshes, test.rewrites);
         EXPECT_EQ(statusesAtLast, test.statusesAtLast);
         EXPECT_EQ(QFileInfo::exists(u"menu.html"_s), test.rewrites > 0);
+        EXPECT_EQ(statuses.size(), 11) << "the counts come last";
         QFile::remove(u"menu.html"_s);
     }
 }
@@ -186,6 +190,35 @@ TEST_F(StagesTest, StopDuringLookupStageEndsItAfterTheMovieInProgress) {
     EXPECT_EQ(library->PosterQueue.size(), 1u);
     EXPECT_EQ(InfoPageHits(server, library->Movies[1]), 0);
     EXPECT_EQ(refreshes, 0) << "no call into the window after a stop";
+}
+
+TEST_F(StagesTest, PostersArriveWhileTheLookupsGoOnAndTheWorkersEndAfterThem) {
+    AddMovie(u"Alpha"_s);
+    AddMovie(u"Beta"_s);
+    for (const MovieRecord& movie : library->Movies) {
+        const QString picture = u"http://img.test/"_s + movie.DisplayTitle + u".jpg"_s;
+        server.Serve(picture, NoisyJpeg(200, 300), "image/jpeg");
+        ServeLookup(server, movie, {u"found"_s, {picture}});
+    }
+    // Beta's lookup cannot end before Alpha's poster is on disk: only a worker running beside the
+    // lookups can store it.
+    const QString alphaPoster = library->Movies[0].FilePath + u".jpg"_s;
+    const QString betaPoster = library->Movies[1].FilePath + u".jpg"_s;
+    server.Hold(InfoPageUrl(library->Movies[1]));
+    std::thread pipeline([this] { EXPECT_TRUE(RunLookupsWithWorkers(library)); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!QFileInfo::exists(alphaPoster) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(QFileInfo::exists(alphaPoster));
+    EXPECT_EQ(library->Counts.LookupsDone, 1);
+    server.Release(InfoPageUrl(library->Movies[1]));
+    pipeline.join();
+    JoinWorkerThreads(*library);
+    EXPECT_TRUE(QFileInfo::exists(betaPoster)) << "a movie queued after the others waited is still taken";
+    EXPECT_TRUE(library->PosterQueue.empty());
+    EXPECT_EQ(library->Counts.PostersDone, 2);
+    for (int slot = 1; slot <= WorkerCount; ++slot)
+        EXPECT_TRUE(library->ThreadDone[slot]) << slot;
 }
 
 TEST_F(StagesTest, UpdateNoticeIsStoredCleanedAndShownOnTheWall) {
