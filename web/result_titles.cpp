@@ -4,6 +4,7 @@
 #include "web/encodings.h"
 #include "web/result_links.h"
 
+#include <QStringDecoder>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -40,7 +41,11 @@ QString PlainText(const QString& html) {
 } // namespace
 
 QHash<QString, QString> ReadResultTitles(const QByteArray& page) {
-    const QString text = DecodePageBytes(page);
+    // The engines answer in UTF-8, declared or not; a page that is not UTF-8 goes by its declaration.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(page);
+    if (utf8.hasError())
+        text = DecodePageBytes(page);
     QHash<QString, QString> titles;
     qsizetype at = 0;
     while ((at = text.indexOf(u"<a "_s, at, Qt::CaseInsensitive)) >= 0) {

@@ -1,10 +1,13 @@
+#include "extract/labels.h"
 #include "library/movie_xml.h"
 #include "pages/edit.h"
+#include "pipeline/identify.h"
 #include "pipeline/stages.h"
 #include "pipeline/thread_control.h"
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
+#include "web/search.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -219,6 +222,43 @@ TEST_F(StagesTest, PostersArriveWhileTheLookupsGoOnAndTheWorkersEndAfterThem) {
     EXPECT_EQ(library->Counts.PostersDone, 2);
     for (int slot = 1; slot <= WorkerCount; ++slot)
         EXPECT_TRUE(library->ThreadDone[slot]) << slot;
+}
+
+TEST_F(StagesTest, AUsersOwnSearchOffersResultsAndOnlyAPickedOneIsReadIntoTheMovie) {
+    MovieRecord& movie = AddMovie(u"Obscure"_s, NothingExtracted);
+    ServeLookup(server, movie, {u"found it"_s, {}});
+    const QString words = u"黑暗 骑士"_s;
+    server.Serve(
+        SearchAddress(u"bing"_s, words),
+        (u"<html><body><h2><a href=\""_s + InfoPageUrl(movie) +
+         u"\">黑暗骑士 &amp; <b>影评</b></a></h2><a href=\"http://other.test/x.html\">别的</a></body></html>"_s)
+            .toUtf8());
+
+    EXPECT_FALSE(QueueIdentifySearch(*library, movie.FilePath + u"x"_s, words));
+    EXPECT_FALSE(QueueIdentifySearch(*library, movie.FilePath, u"  "_s));
+    ASSERT_TRUE(QueueIdentifySearch(*library, movie.FilePath, words));
+    ASSERT_TRUE(ServeOneIdentify(*library));
+    std::vector<LookupCandidate> found = library->UserLookups.value(movie.FilePath).Found;
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].Title, u"黑暗骑士 & 影评"_s);
+    EXPECT_EQ(found[0].Site, u"films.test"_s);
+    EXPECT_EQ(found[0].Url, InfoPageUrl(movie));
+    EXPECT_EQ(library->UserLookups.value(movie.FilePath).State, u"searched"_s);
+
+    // A page may ask only for what the search found.
+    EXPECT_FALSE(QueueIdentifyPick(*library, movie.FilePath, u"http://elsewhere.test/"_s));
+    ASSERT_TRUE(QueueIdentifyPick(*library, movie.FilePath, InfoPageUrl(movie)));
+    ASSERT_TRUE(ServeOneIdentify(*library));
+    EXPECT_FALSE(ServeOneIdentify(*library));
+    EXPECT_TRUE(movie.Overview.contains(u"found it"_s));
+    EXPECT_EQ(CleanFieldValue(movie.Title), u"obscure"_s);
+    EXPECT_FALSE(library->UserLookups.contains(movie.FilePath));
+    EXPECT_EQ(library->LookupSummary, u"查找完成：找到 1 部，未找到 0 部"_s);
+    MovieRecord stored;
+    stored.FilePath = movie.FilePath;
+    ReadMovieXml(stored);
+    EXPECT_EQ(stored.Overview, movie.Overview);
+    EXPECT_TRUE(changed.contains(movie.FilePath));
 }
 
 TEST_F(StagesTest, UpdateNoticeIsStoredCleanedAndShownOnTheWall) {
