@@ -72,6 +72,8 @@ TEST_F(WindowCommands, PosterOpensTheDetailViewAndTheBackButtonTheWall) {
     EXPECT_EQ(Text(u"h2.title"_s), u"雾港往事"_s);
     EXPECT_EQ(Text(u"#plot p"_s), u"An overview."_s);
     EXPECT_EQ(Text(u"#retry"_s), u"[重试]"_s);
+    // Shown, not only there: nothing of the film page may sit inside the hidden related titles.
+    EXPECT_GT(harness.js(u"document.querySelector('.info').getBoundingClientRect().height"_s).toInt(), 100);
     // The poster is shown from its file.
     EXPECT_TRUE(WaitUntil(
         [&] { return harness.js(u"document.querySelector('.pictures img').naturalWidth"_s).toInt() == 200; }));
