@@ -210,15 +210,7 @@ int main(int argc, char** argv) {
         movie.Overview = u"◎语　　言　"_s + (base.country.startsWith(u"中国"_s) ? u"汉语普通话"_s : u"英语"_s) +
                          u"\n◎片　　长　"_s + QString::number(92 + i % 41) + u"分钟\n◎导　　演　"_s + Director(i) +
                          u"\n◎主　　演　"_s + Cast(i).join(u'\n') + u"\n◎简　　介\n"_s + base.overview;
-        // A few the web knew nothing of, and a few already watched.
-        if (i % 11 == 7) {
-            movie.Title.clear();
-            movie.OriginalTitle.clear();
-            movie.Rating.clear();
-            movie.Genres.clear();
-            movie.Overview = u"错误：提取不到信息"_s;
-        }
-        if (i % 5 == 1)
+        if (i % 5 == 1) // and a few already watched
             movie.watched = u"是"_s;
 
         const QString folder = moviesRoot + u'/' + QString::asprintf("%05d ", i) + movie.Title;
@@ -228,6 +220,16 @@ int main(int argc, char** argv) {
         if (!video.open(QIODevice::WriteOnly) || !video.resize(31'000'000))
             return 1;
         video.close();
+        // A few the web knew nothing of.
+        if (i % 11 == 7) {
+            movie.Title.clear();
+            movie.OriginalTitle.clear();
+            movie.Rating.clear();
+            movie.Genres.clear();
+            movie.CountryOfOrigin.clear();
+            movie.ProductionYear.clear();
+            movie.Overview = u"错误：提取不到信息"_s;
+        }
         WriteMovieXml(movie);
         if (movie.Title.isEmpty())
             continue; // not found: no poster either
