@@ -319,4 +319,26 @@ TEST(WindowWall, SortAndFacetChooseTheFirstCardsAndAreKeptForTheNextStart) {
     EXPECT_TRUE(ReadWallChoice().Facet.isEmpty());
 }
 
+TEST(WindowWall, AMovieNotFoundOffersItsOwnSearchWithWordsToEdit) {
+    WindowHarness harness({{u"x/Lost.Film.2003.mkv"_s, QString(), u"错误：提取不到信息"_s, false}});
+    harness.open(QuietPipeline);
+    ASSERT_TRUE(harness.waitForPage(u"menu.html"_s));
+    EXPECT_EQ(harness.js(u"document.querySelector('.d .nf').textContent"_s).toString(), u"未找到"_s);
+    ASSERT_TRUE(
+        harness.actAndWaitForPage([&] { harness.js(u"document.querySelector('.d a').click()"_s); }, u"detail.html"_s));
+    // Prefilled with the title made from the file name, not the file name.
+    EXPECT_EQ(harness.js(u"document.getElementById('words').value"_s).toString(), u"lost film 2003"_s);
+    ASSERT_TRUE(harness.actAndWaitForPage(
+        [&] {
+            harness.js(u"document.getElementById('words').value = 'Lost `Film'; "
+                       "document.querySelector('#identify-form button').click()"_s);
+        },
+        u"detail.html"_s));
+    EXPECT_TRUE(harness.js(u"document.getElementById('identify').textContent"_s).toString().contains(u"正在搜索"_s));
+    std::lock_guard lock(harness.library().QueueMutex);
+    ASSERT_EQ(harness.library().IdentifyQueue.size(), 1u);
+    EXPECT_EQ(harness.library().IdentifyQueue[0].FilePath, harness.moviePath(u"x/Lost.Film.2003.mkv"_s));
+    EXPECT_EQ(harness.library().IdentifyQueue[0].Words, u"Lost Film"_s);
+}
+
 #include "window_commands_test.moc"
