@@ -84,11 +84,11 @@ bool LookupFoundNothing(const MovieRecord& movie) {
 QString CardMarks(const MovieRecord& movie) {
     QString marks;
     const RatingValue rating = ReadRating(movie.Rating);
+    // The scale is drawn from the attribute: a wall of 10,000 cards holds no more nodes than it must.
     if (rating.Normalised >= 0)
-        marks +=
-            u"<span class=rt title='评分'>"_s + rating.Number + u"<small>/"_s + rating.Scale + u"</small></span>"_s;
+        marks += u"<span class=rt data-of=/"_s + rating.Scale + u'>' + rating.Number + u"</span>"_s;
     if (IsWatched(movie.watched))
-        marks += u"<span class=wt title='已看'>&#10003;</span>"_s;
+        marks += u"<span class=wt>&#10003;</span>"_s;
     if (LookupFoundNothing(movie))
         marks += u"<span class=nf title='网上没有找到这部影片的信息'>未找到</span>"_s;
     return marks;

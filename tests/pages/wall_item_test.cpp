@@ -76,7 +76,7 @@ struct ParsedItem {
 
 ParsedItem Parse(const QString& item) {
     static const QRegularExpression shape(
-        uR"re(^<div class=d><a href='#' onclick="([^"]*)"  title='([^']*)'><img src='([^']*)' width=117 height=165 loading=lazy decoding=async onload='AutoResizeImage\(117,165,this\)'>((?:<span class=\w+ title='[^']*'>[^<]*(?:<small>[^<]*</small>)?</span>)*)</a><a href='#' class='s' onclick="([^"]*)" title='播放'>([^<>]*)</a></div>\n$)re"_s);
+        uR"re(^<div class=d><a href='#' onclick="([^"]*)"  title='([^']*)'><img src='([^']*)' width=117 height=165 loading=lazy decoding=async onload='AutoResizeImage\(117,165,this\)'>((?:<span class=\w+(?: data-of=/\d+| title='[^']*')?>[^<]*</span>)*)</a><a href='#' class='s' onclick="([^"]*)" title='播放'>([^<>]*)</a></div>\n$)re"_s);
     const QRegularExpressionMatch match = shape.match(item);
     EXPECT_TRUE(match.hasMatch()) << item.toStdString();
     static const QRegularExpression call(
@@ -105,7 +105,7 @@ TEST(WallItem, MarkupPieceByPiece) {
               u"<div class=d><a href='#' onclick=\"javascript:external.ExtCommand(1,&quot;/films/a.avi&quot;);\"  "
               u"title='a.avi\n阿凡达\nAvatar\n美国\n2009\n8.8\n科幻'>"
               u"<img src='file:///films/a.avi.thumb.jpg' width=117 height=165 loading=lazy decoding=async "
-              u"onload='AutoResizeImage(117,165,this)'><span class=rt title='评分'>8.8<small>/10</small></span>"
+              u"onload='AutoResizeImage(117,165,this)'><span class=rt data-of=/10>8.8</span>"
               u"</a><a href='#' class='s' onclick=\""
               u"javascript:external.ExtCommand(2,&quot;/films/a.avi&quot;);return false;\" title='播放'>"
               u"[美国2009]阿凡达</a></div>\n"_s);
@@ -126,8 +126,8 @@ TEST(WallItem, MarksAndTitleOfTheCard) {
         QString title, rating, watched, overview;
         QString linkText, marks;
     };
-    const QString rated = u"<span class=rt title='评分'>%1<small>/%2</small></span>"_s;
-    const QString watched = u"<span class=wt title='已看'>&#10003;</span>"_s;
+    const QString rated = u"<span class=rt data-of=/%2>%1</span>"_s;
+    const QString watched = u"<span class=wt>&#10003;</span>"_s;
     const QString notFound = u"<span class=nf title='网上没有找到这部影片的信息'>未找到</span>"_s;
     const Case cases[] = {
         // Waiting for its lookup: the file name's title, no mark.
