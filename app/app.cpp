@@ -24,17 +24,21 @@ WindowOptions ParseWindowOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption dataFolder(u"data-folder"_s);
     QCommandLineOption screenshot(u"screenshot"_s, QString(), u"file"_s);
+    QCommandLineOption screenshotFilm(u"screenshot-film"_s, QString(), u"file"_s);
     QCommandLineOption benchWall(u"bench-wall"_s);
     QCommandLineOption logStatus(u"log-status"_s);
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+    screenshotFilm.setFlags(QCommandLineOption::HiddenFromHelp);
     benchWall.setFlags(QCommandLineOption::HiddenFromHelp);
     logStatus.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({dataFolder, screenshot, benchWall, logStatus});
+    parser.addOptions({dataFolder, screenshot, screenshotFilm, benchWall, logStatus});
     parser.parse(arguments); // unknown options are ignored, as the window always was
     WindowOptions options;
     options.dataFolder = parser.isSet(dataFolder);
     if (parser.isSet(screenshot))
         options.screenshot = QFileInfo(parser.value(screenshot)).absoluteFilePath();
+    if (parser.isSet(screenshotFilm))
+        options.screenshotFilm = QFileInfo(parser.value(screenshotFilm)).absoluteFilePath();
     options.benchWall = parser.isSet(benchWall);
     options.logStatus = parser.isSet(logStatus);
     return options;
@@ -63,13 +67,37 @@ void WhenWallLoads(CMainFrame* frame, std::function<void(bool ok)> then) {
                                    });
 }
 
-// Saves the whole window once the wall has loaded and painted, then closes it.
-void SaveScreenshotWhenWallLoads(CMainFrame* frame, const QString& file) {
-    WhenWallLoads(frame, [frame, file](bool) {
-        QTimer::singleShot(1500, frame, [frame, file] {
-            if (!frame->grab().save(file))
-                std::fprintf(stderr, "reelboard: cannot save %s\n", qPrintable(file));
-            frame->close();
+void SaveWindow(CMainFrame* frame, const QString& file) {
+    if (!frame->grab().save(file))
+        std::fprintf(stderr, "reelboard: cannot save %s\n", qPrintable(file));
+}
+
+// Opens the film page of the first movie with information, as a click on its poster does, and saves
+// the window once it has painted.
+void SaveFilmPage(CMainFrame* frame, const QString& file) {
+    QObject::connect(frame->View()->page(), &QWebEnginePage::loadingChanged, frame,
+                     [frame, file](const QWebEngineLoadingInfo& info) {
+                         if (info.url().fileName() == u"detail.html"_s &&
+                             info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+                             QTimer::singleShot(1500, frame, [frame, file] {
+                                 SaveWindow(frame, file);
+                                 frame->close();
+                             });
+                     });
+    frame->View()->page()->runJavaScript(
+        u"Array.from(document.querySelectorAll('.d')).filter(d => !d.querySelector('.nf'))[0].querySelector('a').click()"_s);
+}
+
+// Saves the whole window once the wall has loaded and painted (and then, when asked, a film page),
+// then closes it.
+void SaveScreenshotWhenWallLoads(CMainFrame* frame, const QString& file, const QString& filmFile) {
+    WhenWallLoads(frame, [frame, file, filmFile](bool) {
+        QTimer::singleShot(1500, frame, [frame, file, filmFile] {
+            SaveWindow(frame, file);
+            if (filmFile.isEmpty())
+                frame->close();
+            else
+                SaveFilmPage(frame, filmFile);
         });
     });
 }
@@ -100,7 +128,7 @@ bool CReelboardApp::InitInstance() {
     }
     frame_ = std::make_unique<CMainFrame>();
     if (!options_.screenshot.isEmpty())
-        SaveScreenshotWhenWallLoads(frame_.get(), options_.screenshot);
+        SaveScreenshotWhenWallLoads(frame_.get(), options_.screenshot, options_.screenshotFilm);
     if (options_.benchWall)
         ReportWallBenchmark(frame_.get());
     if (options_.logStatus)

@@ -10,6 +10,7 @@ class QApplication;
 struct WindowOptions {
     bool dataFolder = false; // work in the per-user data folder (the desktop entry passes this)
     QString screenshot;      // save the window to this file once the wall has loaded, then quit
+    QString screenshotFilm;  // and then the film page of the first movie found, to this file
     bool benchWall = false;  // print the wall's load time and the browser's memory, then quit
     bool logStatus = false;  // also print every status text on standard error, one a line
 };

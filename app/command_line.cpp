@@ -45,9 +45,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOption(dataFolder);
     // Used by the tests and benchmarks of the window.
     QCommandLineOption screenshot(u"screenshot"_s, QString(), u"file"_s);
+    QCommandLineOption screenshotFilm(u"screenshot-film"_s, QString(), u"file"_s);
     QCommandLineOption benchWall(u"bench-wall"_s);
     QCommandLineOption logStatus(u"log-status"_s);
-    for (QCommandLineOption* option : {&screenshot, &benchWall, &logStatus}) {
+    for (QCommandLineOption* option : {&screenshot, &screenshotFilm, &benchWall, &logStatus}) {
         option->setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(*option);
     }

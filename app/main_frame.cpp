@@ -95,7 +95,7 @@ void CMainFrame::UpdateProgress() {
     progress_->clear();
     // Nothing queued yet (a scan is running): its texts stay.
     if (lookups + posters > 0 && std::exchange(workShown_, false))
-        message_->setText(IdleText);
+        message_->setText(IdleMessage());
 }
 
 QString CMainFrame::ProgressText() const {
@@ -111,8 +111,16 @@ QString CMainFrame::MessageText() const {
     return message_->text();
 }
 
+QString CMainFrame::IdleMessage() const {
+    // Once the lookups have ended, idle says how they went: a run where every one failed is no quiet
+    // "ready".
+    MovieLibrary& library = *view_->Library();
+    std::lock_guard lock(library.RecordsMutex);
+    return library.LookupSummary.isEmpty() ? IdleText : library.LookupSummary;
+}
+
 void CMainFrame::SetMessageText(const QString& text) {
-    message_->setText(text.isEmpty() ? IdleText : text);
+    message_->setText(text.isEmpty() ? IdleMessage() : text);
     const WorkCounts& counts = view_->Library()->Counts;
     // Texts of the scan stay; those of the lookups and downloads give way to idle when all is done.
     if (counts.LookupsQueued > 0 || counts.PostersQueued > 0)

@@ -33,6 +33,8 @@ protected:
 private:
     // Follows the library's work counts; when the work has ended the message pane returns to idle.
     void UpdateProgress();
+    // "就绪", or the lookups' counts once they have ended.
+    QString IdleMessage() const;
 
     CReelboardDoc document_;
     CReelboardView* view_;

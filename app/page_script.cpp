@@ -1,5 +1,7 @@
 #include "app/page_script.h"
 
+#include "pages/wall_controls.h"
+
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -31,7 +33,11 @@ const QString PageScript = uR"JS(
       if (box) { e.preventDefault(); box.focus(); box.select(); }
     } else if (back) {
       e.preventDefault();
-      if (!onWall()) send(3, "");
+      // A picture shown large closes first, then a facet is left, then the page.
+      var large = document.querySelector(".viewer.open");
+      if (large) large.classList.remove("open");
+      else if (document.querySelector("#tools[data-facet]")) send(%3, "");
+      else if (!onWall()) send(3, "");
     }
   }, true);
 
@@ -69,7 +75,7 @@ const QString PageScript = uR"JS(
 void InstallPageScript(QWebEnginePage* page) {
     QWebEngineScript script;
     script.setName(u"reelboard-page"_s);
-    script.setSourceCode(PageScript.arg(RefreshCommand).arg(CloseCommand));
+    script.setSourceCode(PageScript.arg(RefreshCommand).arg(CloseCommand).arg(FacetCommand));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);

@@ -3,7 +3,9 @@
 #include "pages/detail_page.h"
 #include "pages/edit.h"
 #include "pages/filter_page.h"
+#include "pages/identify_commands.h"
 #include "pages/wall_page.h"
+#include "pipeline/identify.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -62,7 +64,7 @@ QString RemoveQuotes(QString text) {
 QString RunScriptCommand(MovieLibrary& library, int command, const QString& arg, const ShellCalls& shell,
                          QString* detailMovie) {
     if (detailMovie)
-        *detailMovie = (command == 1 || command == 4) ? arg : QString();
+        *detailMovie = (command == 1 || command == 4) ? arg : command == WatchedCommand ? arg.mid(2) : QString();
     switch (command) {
     case 1:
         return ShowDetail(library, arg, DetailView);
@@ -94,6 +96,24 @@ QString RunScriptCommand(MovieLibrary& library, int command, const QString& arg,
     case 7:
         RetryLookup(library, arg);
         return {};
+    case WatchedCommand:
+        return SetWatched(library, arg);
+    case IdentifySearchCommand:
+    case IdentifyPickCommand: {
+        // A path may hold grave accents, the words and addresses do not: the path is what comes before
+        // the first grave accent after which the rest is accepted.
+        for (qsizetype at = arg.indexOf(u'`'); at >= 0; at = arg.indexOf(u'`', at + 1)) {
+            const QString path = arg.left(at), rest = arg.mid(at + 1);
+            const bool queued = command == IdentifySearchCommand ? QueueIdentifySearch(library, path, rest)
+                                                                 : QueueIdentifyPick(library, path, rest);
+            if (queued) {
+                if (detailMovie)
+                    *detailMovie = path;
+                return ShowDetail(library, path, DetailView);
+            }
+        }
+        return {};
+    }
     default:
         return {};
     }

@@ -15,6 +15,8 @@ struct ShellCalls {
 //   1 detail view of the movie `arg`      2 play `arg`, or a random movie when `arg` is empty
 //   3 filter by `arg` (the wall when only quotes)   4 edit form of `arg`   5 store the edit form `arg`
 //   6 show `arg` in the file manager      7 queue `arg` for a new web lookup
+//   107 set ("1`path") or clear ("0`path") a movie's watched mark
+//   108 search for a movie's lookup ("path`words")   109 read a result of that search ("path`url")
 // Commands 2 and 6 act only on a path that is the FilePath of a movie: page text can come from the web.
 // Returns the page to show next, or the empty string to stay on the current one. When that page is a
 // movie's detail page, `detailMovie` (if given) receives the movie's FilePath.

@@ -3,8 +3,10 @@
 #include "app/main_frame.h"
 #include "app/process_memory.h"
 #include "app/wall_view.h"
+#include "pages/wall_controls.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
@@ -79,6 +81,25 @@ double PssMb() {
     return ProcessTreeMemory(QCoreApplication::applicationPid()).pssKb / 1024.0;
 }
 
+// Switches the wall to another order, as a click in its head does, and hands `then` the milliseconds
+// from the click until the first posters of the new page are in view.
+void MeasureSortSwitch(CMainFrame* frame, std::function<void(qint64)> then) {
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(
+        frame->View()->page(), &QWebEnginePage::loadingChanged, frame,
+        [frame, connection, clock, then](const QWebEngineLoadingInfo& info) {
+            if (info.url().fileName() != u"menu.html"_s || info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+                return;
+            QObject::disconnect(*connection);
+            PollProbe(
+                frame, [](const QJsonObject& state) { return state.value(u"first"_s).toInt(-1) >= 0; },
+                [clock, then](const QJsonObject&) { then(clock->elapsed()); });
+        });
+    clock->start();
+    frame->View()->ExtCommand(SortCommand, u"year-desc"_s);
+}
+
 } // namespace
 
 void ReportWallBenchmark(CMainFrame* frame) {
@@ -109,17 +130,22 @@ void ReportWallBenchmark(CMainFrame* frame) {
                         PollProbe(
                             frame, [](const QJsonObject& state) { return state.value(u"done"_s).toBool(); },
                             [=](const QJsonObject& scrolled) {
-                                std::printf(
-                                    "wall_loaded=%d load_ms=%lld first_posters_ms=%d ready_to_loaded_ms=%lld "
-                                    "processes=%d rss_mb=%.1f pss_mb=%.1f scroll_end_ms=%d end_missing=%d "
-                                    "scroll_top_ms=%d top_missing=%d pss_after_scroll_mb=%.1f\n",
-                                    ok ? 1 : 0, static_cast<long long>(loadMs), first.value(u"first"_s).toInt(-1),
-                                    static_cast<long long>(readyMs), memory.processes, memory.rssKb / 1024.0,
-                                    memory.pssKb / 1024.0, scrolled.value(u"endMs"_s).toInt(-1),
-                                    scrolled.value(u"endMissing"_s).toInt(-1), scrolled.value(u"topMs"_s).toInt(-1),
-                                    scrolled.value(u"topMissing"_s).toInt(-1), PssMb());
-                                std::fflush(stdout);
-                                frame->close();
+                                const double pssAfterScroll = PssMb();
+                                MeasureSortSwitch(frame, [=](qint64 sortMs) {
+                                    std::printf(
+                                        "wall_loaded=%d load_ms=%lld first_posters_ms=%d ready_to_loaded_ms=%lld "
+                                        "processes=%d rss_mb=%.1f pss_mb=%.1f scroll_end_ms=%d end_missing=%d "
+                                        "scroll_top_ms=%d top_missing=%d pss_after_scroll_mb=%.1f "
+                                        "sort_first_posters_ms=%lld\n",
+                                        ok ? 1 : 0, static_cast<long long>(loadMs), first.value(u"first"_s).toInt(-1),
+                                        static_cast<long long>(readyMs), memory.processes, memory.rssKb / 1024.0,
+                                        memory.pssKb / 1024.0, scrolled.value(u"endMs"_s).toInt(-1),
+                                        scrolled.value(u"endMissing"_s).toInt(-1), scrolled.value(u"topMs"_s).toInt(-1),
+                                        scrolled.value(u"topMissing"_s).toInt(-1), pssAfterScroll,
+                                        static_cast<long long>(sortMs));
+                                    std::fflush(stdout);
+                                    frame->close();
+                                });
                             });
                     });
                 });

@@ -12,6 +12,7 @@
 #include "pages/edit.h"
 #include "pages/filter_page.h"
 #include "pages/text_codec.h"
+#include "pages/wall_controls.h"
 #include "pages/wall_item.h"
 #include "pages/wall_page.h"
 #include "pipeline/build_thread.h"
@@ -217,7 +218,18 @@ void CReelboardView::RefreshShownPage() {
 }
 
 void CReelboardView::BackToWall() {
-    if (scriptReady_ && ShownFile() != u"menu.html"_s)
+    if (!scriptReady_)
+        return;
+    const QString file = ShownFile();
+    bool facet = false;
+    {
+        std::lock_guard lock(library_->RecordsMutex);
+        facet = !library_->Choice.Facet.isEmpty();
+    }
+    // A facet is left before the page, as the page's own keys do.
+    if (facet && (file == u"menu.html"_s || file == u"menu_search.html"_s))
+        ChangeWallChoice(FacetCommand, QString());
+    else if (file != u"menu.html"_s)
         ExtCommand(3, QString());
 }
 
@@ -293,6 +305,10 @@ bool CReelboardView::ExtCommand(int command, const QString& arg) {
     case RescanCommand:
         QTimer::singleShot(0, this, &CReelboardView::Rescan);
         return true;
+    case SortCommand:
+    case FacetCommand:
+        ChangeWallChoice(command, arg);
+        return true;
     default:
         break;
     }
@@ -310,6 +326,24 @@ bool CReelboardView::ExtCommand(int command, const QString& arg) {
         shown_ = {movie, command == 4 ? EditForm : DetailView, QString()};
     Navigate(page);
     return true;
+}
+
+void CReelboardView::ChangeWallChoice(int command, const QString& arg) {
+    WallChoice choice;
+    {
+        std::lock_guard lock(library_->RecordsMutex);
+        choice = command == SortCommand ? WithSort(library_->Choice, arg) : WithFacet(library_->Choice, arg);
+        library_->Choice = choice;
+    }
+    WriteWallChoice(choice);
+    // The page shown, in the new order: the filter page keeps its search words.
+    const bool filtered = ShownFile() == u"menu_search.html"_s;
+    const QString page = filtered ? BuildFilterPage(*library_, shown_.searchText) : BuildWallPage(*library_);
+    if (page.isEmpty())
+        return;
+    if (!filtered)
+        shown_ = {};
+    Navigate(page);
 }
 
 void CReelboardView::Navigate(const QString& address) {

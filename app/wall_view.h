@@ -37,7 +37,8 @@ public:
     void OnMovieChanged(const QString& filePath);
     // F5: builds the page shown again from the library and shows it at the same scroll position.
     void RefreshShownPage();
-    // Esc, Backspace, Alt+Left: the wall (nothing when it is shown already).
+    // Esc, Backspace, Alt+Left: out of the facet on a wall or filter page, else the wall (nothing when
+    // it is shown already).
     void BackToWall();
     // Ctrl+F: the cursor in the page's search box.
     void FocusSearchBox();
@@ -87,6 +88,9 @@ private:
     void ShowAgain(const QString& path);
     void OnLoadFinished(bool ok);
     void StartScan();
+    // A sort or facet command: stores the new choice (also for the next start) and shows the wall or
+    // filter page shown in it.
+    void ChangeWallChoice(int command, const QString& arg);
 
     // FilePath to index in Movies, for the library it was made for (Movies never changes once ready).
     QHash<QString, size_t> movieIndex_;

@@ -119,9 +119,13 @@ EntryKind KindOf(int dirFd, const Entry& entry, qint64& size) {
     return EntryKind::File;
 }
 
-qint64 FileSize(int dirFd, const QString& name) {
+// The size and modification time of a file, a link followed; size -1 when it cannot be read.
+qint64 FileSize(int dirFd, const QString& name, int64_t& modified) {
     struct stat st {};
-    return fstatat(dirFd, EncodeFileName(name).constData(), &st, 0) == 0 ? static_cast<qint64>(st.st_size) : -1;
+    if (fstatat(dirFd, EncodeFileName(name).constData(), &st, 0) != 0)
+        return -1;
+    modified = static_cast<int64_t>(st.st_mtim.tv_sec);
+    return static_cast<qint64>(st.st_size);
 }
 
 // The whole listing in name order (the file system's own order is a hash order on Linux), and the
@@ -138,6 +142,22 @@ std::vector<Entry> ReadEntries(DIR* dir, QSet<QString>& metadataNames) {
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return NameLess(a.Name, b.Name); });
     return entries;
+}
+
+// A poster the pipeline stored for a video of the folder: "<video>.jpg" or "<video>.N.jpg". Names
+// are compared without letter case, since posters written on another system may be lower-cased.
+bool BelongsToVideo(const QString& picture, const QSet<QString>& loweredVideos) {
+    QString stem = picture.toLower();
+    stem.chop(4); // ".jpg"
+    if (loweredVideos.contains(stem))
+        return true;
+    const qsizetype dot = stem.lastIndexOf(u'.');
+    if (dot < 0 || dot + 1 == stem.size())
+        return false;
+    for (qsizetype i = dot + 1; i < stem.size(); ++i)
+        if (!stem[i].isDigit())
+            return false;
+    return loweredVideos.contains(stem.left(dot));
 }
 
 // `folder` is the string as received (the summary's Path and the records' Folder); `listed` is the
@@ -168,6 +188,8 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
     // characters, which for a name of four or more are the name's own, and ".thumb." (which holds no
     // "/") is in the full path when it is in the folder's path or in the name.
     const bool thumbnailFolder = prefix.contains(u".thumb."_s);
+    QStringList pictures;
+    QSet<QString> loweredVideos;
     for (const Entry& entry : entries) {
         qint64 size = -1;
         const EntryKind kind = KindOf(fd, entry, size);
@@ -182,21 +204,29 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
         }
         const bool longName = entry.Name.size() >= 4;
         if (longName ? IsVideoFile(entry.Name) : IsVideoFile(prefix + entry.Name)) {
-            if (size < 0)
-                size = FileSize(fd, entry.Name);
+            // Stat'ed once more for a link already: its time is wanted too, and videos are few.
+            int64_t modified = 0;
+            size = FileSize(fd, entry.Name, modified);
             if (size > MinimumVideoBytes) {
                 AddVideo(library, folder, prefix + entry.Name, entry.Name, fd, metadataNames);
+                library.Movies.back().ModifiedTime = modified;
+                loweredVideos.insert(entry.Name.toLower());
                 ++summary.VideoCount;
                 continue;
             }
         }
         if (longName ? !thumbnailFolder && IsFolderImageFile(entry.Name) : IsFolderImageFile(prefix + entry.Name)) {
-            if (summary.ImageCount == 0)
-                summary.FirstImage = prefix + entry.Name;
+            pictures.append(entry.Name);
             ++summary.ImageCount;
         }
     }
     closedir(dir);
+    // Another movie's poster is never the folder's picture: it would show on every card of the folder.
+    for (const QString& picture : pictures)
+        if (!BelongsToVideo(picture, loweredVideos)) {
+            summary.FirstImage = prefix + picture;
+            break;
+        }
     library.Folders.push_back(summary);
 }
 

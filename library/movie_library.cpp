@@ -8,6 +8,9 @@ void RequestStop(MovieLibrary& library) {
         library.StopRequested = true;
     }
     library.StopWake.notify_all();
+    // A worker waiting for the next poster either saw the flag or is waiting now: either way it ends.
+    { std::lock_guard lock(library.QueueMutex); }
+    library.PosterQueueWake.notify_all();
 }
 
 bool SleepUnlessStopped(MovieLibrary& library, int ms) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "library/movie_record.h"
+#include "library/wall_choice.h"
 
+#include <QHash>
 #include <QString>
 #include <array>
 #include <atomic>
@@ -23,6 +25,28 @@ struct LibraryHost {
 
 inline constexpr int WorkerCount = 10;
 
+// One result of a search the user asked for from a film page: what the results page called it, the
+// site and the address.
+struct LookupCandidate {
+    QString Title;
+    QString Site;
+    QString Url;
+};
+
+// The user's own lookup of one movie: the words last searched and what came back.
+struct LookupChoices {
+    QString Words;
+    std::vector<LookupCandidate> Found;
+    QString State; // "searching", "searched", "reading" (a picked page), "failed" (it gave nothing)
+};
+
+// A search (Url empty) or a picked result to read, for the pipeline thread's retry service.
+struct IdentifyRequest {
+    QString FilePath;
+    QString Words;
+    QString Url;
+};
+
 // How far the background work has come: read by the window's progress pane and the headless summary
 // while the threads count, so every member is atomic.
 struct WorkCounts {
@@ -42,20 +66,30 @@ struct MovieLibrary {
     std::vector<FolderSummary> Folders;
     std::vector<MovieRecord> Movies; // never resized after collation: RetryQueue points into it
     std::atomic<bool> StopRequested{false};
-    std::vector<MovieRecord> PosterQueue; // copies; guarded by QueueMutex once the workers run
-    std::vector<MovieRecord*> RetryQueue; // guarded by QueueMutex
+    std::vector<MovieRecord> PosterQueue;       // copies; guarded by QueueMutex once the workers run
+    std::vector<MovieRecord*> RetryQueue;       // guarded by QueueMutex
+    std::vector<IdentifyRequest> IdentifyQueue; // guarded by QueueMutex
+    QHash<QString, LookupChoices> UserLookups;  // by FilePath; guarded by RecordsMutex
     std::thread BuildThread;
     std::array<std::thread, WorkerCount> WorkerThreads;
     // Set by each thread as it returns (0: build thread, 1 to 10: workers), so the stop sequence can
     // join the ones that have ended and detach the rest.
     std::array<std::atomic<bool>, WorkerCount + 1> ThreadDone{};
     std::mutex QueueMutex; // exists from construction, so an early retry request is safe
+    // Set while the lookups may still add to PosterQueue: a worker that finds the queue empty then
+    // waits on PosterQueueWake instead of ending. Guarded by QueueMutex.
+    bool PostersStillComing = false;
+    std::condition_variable PosterQueueWake;
     // Guards BuildThread and WorkerThreads: the build thread starts the workers while the window's
     // stop sequence may be looking at the same slots.
     std::mutex ThreadsMutex;
     QString UpdateNotice; // guarded by RecordsMutex
     // What the folder-list fallback found and did, shown in the wall's head; guarded by RecordsMutex.
     QString FolderListNotice;
+    // The end of the lookups in numbers ("查找完成：找到 10 部，未找到 15 部"), for the wall's head and
+    // the idle status bar; empty until the lookups have ended. Guarded by RecordsMutex.
+    QString LookupSummary;
+    WallChoice Choice;    // the wall's order and facet; guarded by RecordsMutex
     LibraryHost Host;     // stands for the view and the main frame
     QString WallPagePath; // guarded by RecordsMutex
     WorkCounts Counts;

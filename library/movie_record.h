@@ -26,6 +26,7 @@ struct MovieRecord {
     QString Overview;
     QString Notes;
     QString watched;
+    int64_t ModifiedTime = 0; // the video file's modification time (seconds since 1970), from the scan
 
     bool operator==(const MovieRecord&) const = default;
 };
@@ -35,6 +36,6 @@ struct FolderSummary {
     int32_t VideoCount = 0;
     int32_t ImageCount = 0;
     int32_t SubfolderCount = 0;
-    QString Path; // the folder string exactly as the scan received it
-    QString FirstImage;
+    QString Path;       // the folder string exactly as the scan received it
+    QString FirstImage; // the first picture in name order that is no video's poster ("<video>.jpg", "<video>.N.jpg")
 };

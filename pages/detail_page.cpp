@@ -3,14 +3,18 @@
 #include "extract/labels.h"
 #include "library/file_access.h"
 #include "library/file_name.h"
+#include "library/folder_scan.h"
 #include "library/name_order.h"
 #include "pages/builtin_texts.h"
+#include "pages/card_marks.h"
 #include "pages/edit.h"
 #include "pages/escape.h"
+#include "pages/film_page.h"
 #include "pages/page_file.h"
 #include "pages/related_items.h"
 #include "pages/text_codec.h"
 
+#include <QSet>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -27,29 +31,23 @@ QString PictureList(const MovieRecord& movie) {
     return markup;
 }
 
-QString RetryLink(const QString& scriptPath) {
-    return u"<a href='#' title='重新从网络搜索视频信息' onclick=\"javascript:external.ExtCommand(7,&quot;"_s +
-           scriptPath + u"&quot;);return false;\">[重试]</a>"_s;
-}
-
 // A short field as the page shows it: a value read from an information page still carries its label
 // until the next start reads the metadata file back; both show the same.
 QString Shown(const QString& value) {
     return EscapeHtml(CleanFieldValue(value));
 }
 
-QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems) {
+QString DetailViewPage(const MovieRecord& movie, const QString& relatedItems, const LookupChoices& choices) {
     // The path lands inside script strings of event attributes; every other value is page text.
     const QString path = EscapeScriptInAttribute(movie.FilePath);
-    const QString overview = EscapeHtml(movie.Overview).replace(u'\n', u"<br>"_s) + RetryLink(path);
     // The built-in texts never change: decoded once.
     static const QString format =
         DecodeText(DetailHeaderTemplate) + u"%s<div style='clear:both'></div>"_s + DecodeText(DetailBodyTemplate);
-    return FillTemplate(format, {path, EscapeHtml(ReadableFileName(movie.Folder)), path,
-                                 EscapeHtml(ReadableFileName(movie.FileName)), relatedItems, PictureList(movie),
-                                 Shown(movie.Title), Shown(movie.OriginalTitle), Shown(movie.CountryOfOrigin),
-                                 Shown(movie.ProductionYear), Shown(movie.Rating), Shown(movie.Genres), path, overview,
-                                 EscapeHtml(movie.Notes), EscapeHtml(movie.watched)});
+    return FillTemplate(
+        format, {path, EscapeHtml(ReadableFileName(movie.Folder)), path, EscapeHtml(ReadableFileName(movie.FileName)),
+                 relatedItems, FilmPictures(DetailPictures(movie)), EscapeHtml(CardTitle(movie)), FilmSubtitle(movie),
+                 Shown(movie.CountryOfOrigin), Shown(movie.ProductionYear), Shown(movie.Rating), Shown(movie.Genres),
+                 path, FilmOverview(movie, path, choices), EscapeHtml(movie.Notes), WatchedToggle(movie, path)});
 }
 
 // The browser's parser reads a raw carriage return as a line feed; as a reference it stays itself.
@@ -81,6 +79,30 @@ QStringList SortedByName(QStringList paths) {
     return paths;
 }
 
+// Whether the picture is a poster of one of `videos` ("<video>.jpg", "<video>.N.jpg"); lower case.
+bool NamedAfter(const QString& picture, const QSet<QString>& videos) {
+    QString stem = picture.toLower();
+    stem.chop(4);
+    if (videos.contains(stem))
+        return true;
+    const qsizetype dot = stem.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    bool digits = dot + 1 < stem.size();
+    for (qsizetype i = dot + 1; i < stem.size() && digits; ++i)
+        digits = stem[i].isDigit();
+    return digits && videos.contains(stem.left(dot));
+}
+
+// The movie's own poster first: it was stored from the page's first picture; the stills follow.
+QStringList PosterFirst(QStringList pictures, const MovieRecord& movie) {
+    pictures = SortedByName(pictures);
+    const qsizetype poster = pictures.indexOf(movie.FilePath + u".jpg"_s);
+    if (poster > 0)
+        pictures.move(poster, 0);
+    return pictures;
+}
+
 } // namespace
 
 QStringList DetailPictures(const MovieRecord& movie) {
@@ -89,10 +111,17 @@ QStringList DetailPictures(const MovieRecord& movie) {
     // building a pattern per call); hidden files too: the scan counted them.
     if (movie.FolderVideoCount <= 2 && movie.FolderImageCount > 0) {
         const QString folder = movie.Folder.endsWith(u'/') ? movie.Folder : movie.Folder + u'/';
-        for (const QString& name : FileNamesIn(movie.Folder))
-            if (name.endsWith(u".jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(folder + name))
+        const QStringList names = FileNamesIn(movie.Folder);
+        // Another video's posters belong on its own page, not on this one.
+        QSet<QString> others;
+        for (const QString& name : names)
+            if (IsVideoFile(name) && folder + name != movie.FilePath)
+                others.insert(name.toLower());
+        for (const QString& name : names)
+            if (name.endsWith(u".jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(folder + name) &&
+                !NamedAfter(name, others))
                 pictures << folder + name;
-        return SortedByName(pictures);
+        return PosterFirst(pictures, movie);
     }
     const qsizetype slash = movie.FilePath.lastIndexOf(u'/');
     const QString folder = movie.FilePath.left(slash + 1);
@@ -100,11 +129,16 @@ QStringList DetailPictures(const MovieRecord& movie) {
     for (const QString& name : FileNamesIn(slash < 0 ? u"."_s : folder))
         if (name.startsWith(prefix) && name.endsWith(u"jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(folder + name))
             pictures << folder + name;
-    return SortedByName(pictures);
+    return PosterFirst(pictures, movie);
 }
 
 QString BuildDetailPage(MovieLibrary& library, const MovieRecord& movie, const QString& relatedItems, int mode) {
-    const QString html = mode == DetailView ? DetailViewPage(movie, relatedItems) : EditFormPage(movie);
+    LookupChoices choices;
+    if (mode == DetailView) {
+        std::lock_guard lock(library.RecordsMutex);
+        choices = library.UserLookups.value(movie.FilePath);
+    }
+    const QString html = mode == DetailView ? DetailViewPage(movie, relatedItems, choices) : EditFormPage(movie);
     std::lock_guard lock(library.DetailPageMutex);
     return WritePage(DetailPageName, html);
 }

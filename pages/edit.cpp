@@ -3,6 +3,7 @@
 #include "library/file_name.h"
 #include "library/movie_xml.h"
 #include "library/split_string.h"
+#include "pages/card_marks.h"
 #include "pages/detail_page.h"
 
 #include <algorithm>
@@ -55,6 +56,30 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
         std::lock_guard lock(library.RecordsMutex);
         record->SearchKey = SearchKeyOf(*record);
     }
+    files.unlock();
+    return BuildDetailPage(library, edited, QString(), DetailView);
+}
+
+QString SetWatched(MovieLibrary& library, const QString& argument) {
+    // "1`path" sets the mark, "0`path" clears it: a repeated click cannot turn it back.
+    if (argument.size() < 2 || argument[1] != u'`' || (argument[0] != u'0' && argument[0] != u'1'))
+        return {};
+    const QString path = argument.mid(2);
+    const QString value = argument[0] == u'1' ? QString::fromUtf16(WatchedMarkValue) : QString();
+    MovieRecord edited;
+    // As an edit stores it: record and file together, so a lookup running meanwhile keeps the mark.
+    std::unique_lock files(library.MetadataMutex);
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        auto found = std::find_if(library.Movies.begin(), library.Movies.end(),
+                                  [&](const MovieRecord& m) { return m.FilePath == path; });
+        if (found == library.Movies.end())
+            return {};
+        found->watched = value;
+        found->SearchKey = SearchKeyOf(*found);
+        edited = *found;
+    }
+    WriteMovieXml(edited);
     files.unlock();
     return BuildDetailPage(library, edited, QString(), DetailView);
 }

@@ -12,6 +12,14 @@
 // the page could not be written. Takes RecordsMutex while it touches the record.
 QString EditMovieInfo(MovieLibrary& library, const QString& argument);
 
+// Page command of the film page's watched mark: "1`" or "0`" followed by the movie's FilePath.
+inline constexpr int WatchedCommand = 107;
+
+// Sets ("1`path") or clears ("0`path") the movie's watched mark, stored as an edit stores it (record
+// and metadata file together), and writes its detail view. Returns that page's path, or the empty
+// string for an argument of another form or a path that names no movie.
+QString SetWatched(MovieLibrary& library, const QString& argument);
+
 // The path as the edit form holds it, in an HTML value: such a value cannot hold a file-name byte
 // that is not UTF-8 (library/file_name.h), so each of those is U+FFFD there. Any other path is itself.
 QString FormPath(const QString& filePath);

@@ -4,6 +4,7 @@
 #include "library/file_access.h"
 #include "library/file_name.h"
 #include "library/thumbnail.h"
+#include "pages/card_marks.h"
 #include "pages/escape.h"
 
 #include <algorithm>
@@ -105,12 +106,13 @@ QString WallItemMarkup(const MovieRecord& record, const QString& thumbnail, cons
     item += Html(PictureUrl(thumbnail));
     // Fetched and decoded only near the view: a wall of thousands opens and scrolls without holding
     // every picture at once.
-    item += u"' width=117 height=165 loading=lazy decoding=async onload='AutoResizeImage(117,165,this)'></a>"
-            u"<a href='#' class='s' onclick=\"javascript:external.ExtCommand(2,&quot;"_s;
+    item += u"' width=117 height=165 loading=lazy decoding=async onload='AutoResizeImage(117,165,this)'>"_s;
+    item += CardMarks(record);
+    item += u"</a><a href='#' class='s' onclick=\"javascript:external.ExtCommand(2,&quot;"_s;
     item += path;
     item += u"&quot;);return false;\" title='播放'>"_s;
     item += Html(bracket);
-    item += Html(record.DisplayTitle);
+    item += Html(CardTitle(record));
     item += u"</a></div>\n"_s;
     return item;
 }

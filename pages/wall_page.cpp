@@ -5,6 +5,7 @@
 #include "pages/escape.h"
 #include "pages/page_file.h"
 #include "pages/text_codec.h"
+#include "pages/wall_controls.h"
 #include "pages/wall_item.h"
 
 #include <QDir>
@@ -88,9 +89,20 @@ QString MakeWallItems(const std::vector<MovieRecord>& records) {
     return Joined(QString(), MakeItemChunks<QString>(records, [](const QString& text) { return text; }));
 }
 
+QString WallCountExtras(const WallChoice& choice, qsizetype shown, const QString& lookupSummary) {
+    QString extras;
+    if (!choice.Facet.isEmpty())
+        extras += u"<span class=facet-count>其中 "_s + EscapeHtml(FacetValueLabel(choice.Facet, choice.FacetValue)) +
+                  u' ' + QString::number(shown) + u" 部</span> "_s;
+    if (!lookupSummary.isEmpty())
+        extras += u"<span class=lookup-count id=lookup-count>"_s + EscapeHtml(lookupSummary) + u"</span> "_s;
+    return extras;
+}
+
 QString BuildWallPage(MovieLibrary& library) {
     std::vector<MovieRecord> records;
-    QString notice;
+    QString notice, summary;
+    WallChoice choice;
     {
         // Copies share their strings, so this is quick; thumbnails and the file come after the lock.
         std::lock_guard lock(library.RecordsMutex);
@@ -98,12 +110,17 @@ QString BuildWallPage(MovieLibrary& library) {
         notice = library.UpdateNotice;
         if (!library.FolderListNotice.isEmpty())
             notice = EscapeHtml(library.FolderListNotice) + u' ' + notice;
+        summary = library.LookupSummary;
+        choice = library.Choice;
     }
-    const QString count = u' ' + QString::number(records.size()) + u" 部视频 "_s + notice;
+    const QString controls = WallControls(choice, records);
+    const std::vector<MovieRecord> shown = ChosenMovies(records, choice);
+    const QString count = u' ' + QString::number(records.size()) + u" 部视频 "_s +
+                          WallCountExtras(choice, qsizetype(shown.size()), summary) + notice;
     // Converted to UTF-8 chunk by chunk on the item threads: the page of a large collection runs to megabytes.
     const QByteArray page =
-        Joined(QString(WallPageHead(QString()) + count).toUtf8(),
-               MakeItemChunks<QByteArray>(records, [](const QString& text) { return text.toUtf8(); }));
+        Joined(QString(WallPageHead(QString()) + count + controls).toUtf8(),
+               MakeItemChunks<QByteArray>(shown, [](const QString& text) { return text.toUtf8(); }));
     const QString path = QDir::current().absoluteFilePath(u"menu.html"_s);
     const bool written = WriteFileAtomically(path, page);
 

@@ -16,3 +16,7 @@ QString WallPageHead(const QString& escapedSearchText);
 // The items of `records` in order, each ending with its line feed. Missing thumbnails are made first,
 // on every core; call it without holding RecordsMutex, on copies of the records.
 QString MakeWallItems(const std::vector<MovieRecord>& records);
+
+// What the count line of a wall or filter page says after its count: the facet's share of the movies
+// (`shown` of them) and the lookups' counts, each followed by a blank; empty when neither applies.
+QString WallCountExtras(const WallChoice& choice, qsizetype shown, const QString& lookupSummary);

@@ -36,6 +36,12 @@ QString FolderListText(const QByteArray& bytes) {
 // Stage 4. StopRequested is left alone: it starts false with the library, and clearing it here would
 // undo a close that came during the scan.
 void AnnounceLibraryReady(MovieLibrary& library) {
+    {
+        // The wall opens in the order and facet the user left it in.
+        const WallChoice choice = ReadWallChoice();
+        std::lock_guard lock(library.RecordsMutex);
+        library.Choice = choice;
+    }
     if (library.Host.LibraryReady)
         library.Host.LibraryReady();
     BuildWallPage(library);

@@ -12,11 +12,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Removes a random element of PosterQueue under QueueMutex; nothing when the queue is empty.
+// Removes a random element of PosterQueue under QueueMutex. While the lookups still queue posters
+// an empty queue is waited on; nothing once it is empty for good or a stop is requested.
 std::optional<MovieRecord> TakeRandomMovie(MovieLibrary& library) {
-    std::lock_guard lock(library.QueueMutex);
+    std::unique_lock lock(library.QueueMutex);
     auto& queue = library.PosterQueue;
-    if (queue.empty())
+    library.PosterQueueWake.wait(
+        lock, [&] { return !queue.empty() || !library.PostersStillComing || library.StopRequested; });
+    if (queue.empty() || library.StopRequested)
         return std::nullopt;
     const auto count = static_cast<int64_t>(queue.size());
     const int64_t r = QRandomGenerator::global()->bounded(32768);
@@ -65,6 +68,22 @@ bool StorePoster(MovieLibrary& library, const MovieRecord& movie) {
     const bool hasPicture = stored || (!picture.isEmpty() && PathExists(picture));
     ShowWorkerStatus(library, (hasPicture ? u"下载图片成功:"_s : u"下载图片失败:"_s) + movie.DisplayTitle);
     return stored;
+}
+
+void QueuePoster(MovieLibrary& library, MovieRecord movie) {
+    {
+        std::lock_guard lock(library.QueueMutex);
+        library.PosterQueue.push_back(std::move(movie));
+    }
+    library.PosterQueueWake.notify_one();
+}
+
+void ExpectPosters(MovieLibrary& library, bool coming) {
+    {
+        std::lock_guard lock(library.QueueMutex);
+        library.PostersStillComing = coming;
+    }
+    library.PosterQueueWake.notify_all();
 }
 
 void StartPosterWorkers(const std::shared_ptr<MovieLibrary>& library) {

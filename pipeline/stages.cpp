@@ -3,6 +3,7 @@
 #include "library/movie_xml.h"
 #include "pages/wall_page.h"
 #include "pipeline/download_workers.h"
+#include "pipeline/identify.h"
 #include "pipeline/thread_control.h"
 #include "pipeline/update_notice.h"
 #include "pipeline/wall_rewrites.h"
@@ -91,6 +92,20 @@ QString LookupResultText(const MovieRecord& movie, const QStringList& refusals) 
     return text;
 }
 
+} // namespace
+
+QString UpdateLookupSummary(MovieLibrary& library) {
+    std::lock_guard lock(library.RecordsMutex);
+    int found = 0;
+    for (const MovieRecord& movie : library.Movies)
+        found += LookupFoundInformation(movie) ? 1 : 0;
+    const int missing = int(library.Movies.size()) - found;
+    library.LookupSummary = u"查找完成：找到 %1 部，未找到 %2 部"_s.arg(found).arg(missing);
+    return library.LookupSummary;
+}
+
+namespace {
+
 void RewriteWall(MovieLibrary& library, WallRewrites& rewrites) {
     BuildWallPage(library);
     PostWallRefresh(library);
@@ -113,6 +128,7 @@ bool RunLookupStage(MovieLibrary& library) {
 
 bool RunLookupStage(MovieLibrary& library, const std::function<qint64()>& now) {
     WallRewrites rewrites{now};
+    const int lookupsBefore = library.Counts.LookupsDone;
     {
         std::lock_guard lock(library.RecordsMutex);
         int queued = 0;
@@ -142,14 +158,18 @@ bool RunLookupStage(MovieLibrary& library, const std::function<qint64()>& now) {
         // Also after a movie that needed no lookup: a change owed since is shown within the interval.
         if (WallRewriteDue(rewrites))
             RewriteWall(library, rewrites);
-        {
-            std::lock_guard lock(library.QueueMutex);
-            library.PosterQueue.push_back(std::move(copy));
-        }
+        QueuePoster(library, std::move(copy));
     }
-    if (rewrites.owed && !library.StopRequested)
+    if (library.StopRequested)
+        return false;
+    // Also when every lookup found nothing: the wall's head says how many were not found.
+    const QString counts = UpdateLookupSummary(library);
+    if (library.Counts.LookupsDone > lookupsBefore)
+        NoteWallChange(rewrites);
+    if (rewrites.owed)
         RewriteWall(library, rewrites);
-    return !library.StopRequested;
+    ShowStageStatus(library, counts);
+    return true;
 }
 
 void RunWorkerStage(const std::shared_ptr<MovieLibrary>& library) {
@@ -193,6 +213,7 @@ bool ServeOneRetry(MovieLibrary& library) {
     if (LookupFoundInformation(copy))
         ++library.Counts.LookupsFound;
     ShowStageStatus(library, LookupResultText(copy, refusals));
+    UpdateLookupSummary(library);
     PostMovieChanged(library, copy.FilePath);
     // The pages show the posters found on disk: once more when the new ones are there.
     ++library.Counts.PostersQueued;
@@ -206,24 +227,34 @@ bool ServeOneRetry(MovieLibrary& library) {
 void RunRetryService(MovieLibrary& library) {
     while (!library.StopRequested) {
         ServeOneRetry(library);
+        ServeOneIdentify(library);
         SleepUnlessStopped(library, 1000);
     }
 }
 
-void RunPipelineStages(const std::shared_ptr<MovieLibrary>& library) {
-    if (!RunLookupStage(*library))
-        return;
+// The workers start with the lookups, so each movie's posters arrive while the next are looked up;
+// they end once the lookups are over and the queue is empty.
+bool RunLookupsWithWorkers(const std::shared_ptr<MovieLibrary>& library) {
+    ExpectPosters(*library, true);
     RunWorkerStage(library);
+    const bool completed = RunLookupStage(*library);
+    ExpectPosters(*library, false);
+    return completed;
+}
+
+void RunPipelineStages(const std::shared_ptr<MovieLibrary>& library) {
+    if (!RunLookupsWithWorkers(library))
+        return;
     RunUpdateCheck(*library);
     RunRetryService(*library);
 }
 
 void RunHeadlessStages(const std::shared_ptr<MovieLibrary>& library) {
-    if (RunLookupStage(*library)) {
-        RunWorkerStage(library);
+    const bool completed = RunLookupsWithWorkers(library);
+    if (completed)
         RunUpdateCheck(*library);
-        JoinWorkerThreads(*library);
-    }
+    // After a stop too: the workers end at their next check, and none may outlive the library's host.
+    JoinWorkerThreads(*library);
     // The posters are all there now: once more, so that the wall shows their thumbnails.
     BuildWallPage(*library);
     // Nothing else reads the reply; a batch run leaves no temporary file of its own behind.

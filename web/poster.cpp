@@ -99,7 +99,7 @@ QString CreateDownloadTempFile() {
 }
 
 bool FolderPictureServes(const MovieRecord& movie) {
-    return movie.FolderVideoCount == 1 && movie.FolderImageCount > 0;
+    return movie.FolderVideoCount == 1 && !movie.FolderImage.isEmpty();
 }
 
 bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {

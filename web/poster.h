@@ -16,8 +16,9 @@ bool IsCompleteJpeg(const QString& path, int64_t minimumSize);
 // transfer in progress and skips the remaining addresses.
 bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop = nullptr);
 
-// A movie alone in its folder whose scan found a picture there: that picture is its poster, and
-// DownloadPoster reports it as had without fetching anything.
+// A movie alone in its folder whose scan found a picture there that is not one of its own posters:
+// that picture is its poster, and DownloadPoster reports it as had without fetching anything. Its own
+// stored posters do not count, so posters missing beside them are still fetched.
 bool FolderPictureServes(const MovieRecord& movie);
 
 // A new, unique, empty "tem*.tmp" file in the working folder; its full path, or empty on failure.

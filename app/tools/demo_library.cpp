@@ -141,6 +141,26 @@ QImage DrawPoster(const DemoMovie& movie, int design) {
     return poster;
 }
 
+QString Director(int i) {
+    static const QStringList names = {u"林海"_s, u"陈晓舟"_s, u"Ana Ribeiro"_s, u"周启明"_s, u"Tom Hale"_s};
+    return names[i % names.size()];
+}
+
+QStringList Cast(int i) {
+    static const QStringList names = {u"许晴川"_s,      u"王一诺"_s, u"Mia Lund"_s,   u"赵子墨"_s, u"李安然"_s,
+                                      u"Omar Haddad"_s, u"孙悦"_s,   u"Jean Morel"_s, u"何宇"_s};
+    QStringList cast;
+    for (int k = 0; k < 7; ++k)
+        cast << names[(i + k * 2) % names.size()];
+    return cast;
+}
+
+// A still: the poster's scene in a wide frame.
+QImage DrawStill(const DemoMovie& movie, int design, int shot) {
+    const QImage poster = DrawPoster(movie, design + shot * 5);
+    return poster.copy(0, 120 + shot * 40, 300, 170).scaled(480, 272, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
@@ -186,7 +206,12 @@ int main(int argc, char** argv) {
         movie.ProductionYear = base.year;
         movie.Rating = base.rating;
         movie.Genres = base.genres;
-        movie.Overview = base.overview;
+        // As a download site's page leaves it: the facts first, a cast over several lines, then the plot.
+        movie.Overview = u"◎语　　言　"_s + (base.country.startsWith(u"中国"_s) ? u"汉语普通话"_s : u"英语"_s) +
+                         u"\n◎片　　长　"_s + QString::number(92 + i % 41) + u"分钟\n◎导　　演　"_s + Director(i) +
+                         u"\n◎主　　演　"_s + Cast(i).join(u'\n') + u"\n◎简　　介\n"_s + base.overview;
+        if (i % 5 == 1) // and a few already watched
+            movie.watched = u"是"_s;
 
         const QString folder = moviesRoot + u'/' + QString::asprintf("%05d ", i) + movie.Title;
         QDir().mkpath(folder);
@@ -195,7 +220,19 @@ int main(int argc, char** argv) {
         if (!video.open(QIODevice::WriteOnly) || !video.resize(31'000'000))
             return 1;
         video.close();
+        // A few the web knew nothing of.
+        if (i % 11 == 7) {
+            movie.Title.clear();
+            movie.OriginalTitle.clear();
+            movie.Rating.clear();
+            movie.Genres.clear();
+            movie.CountryOfOrigin.clear();
+            movie.ProductionYear.clear();
+            movie.Overview = u"错误：提取不到信息"_s;
+        }
         WriteMovieXml(movie);
+        if (movie.Title.isEmpty())
+            continue; // not found: no poster either
 
         const int design = i % designs;
         const QString poster = movie.FilePath + u".jpg"_s;
@@ -209,6 +246,11 @@ int main(int argc, char** argv) {
             WriteBytes(poster, posterBytes[design]);
             WriteBytes(ThumbnailPath(poster), thumbBytes[design]);
         }
+        // The first movies have stills beside their poster, as a download site gives them.
+        if (i < 24)
+            for (int shot = 1; shot <= 3; ++shot)
+                DrawStill(base, design, shot)
+                    .save(movie.FilePath + u'.' + QString::number(shot) + u".jpg"_s, "JPG", 85);
     }
     std::printf("%d movies in %s\n", count, qPrintable(root));
     return 0;

@@ -1,9 +1,13 @@
 // File names and metadata values that try to break out of the pages, in the real window: every value
 // shows as stored, every click hands the program the exact path, and nothing a value holds runs.
+#include "extract/labels.h"
 #include "library/file_name.h"
 #include "library/movie_xml.h"
+#include "pages/card_marks.h"
 #include "pages/edit.h"
+#include "pages/overview_rows.h"
 #include "pages/wall_item.h"
+#include "pages/wall_order.h"
 #include "tests/app/window_harness.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/byte_names.h"
@@ -80,18 +84,24 @@ QString AsParsed(QString text) {
     return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
 }
 
-// The text of the overview paragraph without the retry link, each line break shown as U+2424.
-const QString OverviewText = uR"JS((function () {
-  var text = "";
-  document.getElementById("overview").childNodes.forEach(function (n) {
-    if (n.nodeName === "BR") text += "\u2424"; else if (n.nodeName !== "A") text += n.textContent;
-  });
-  return text;
-})())JS"_s;
+// The paragraphs of the plot, joined by U+2424.
+const QString OverviewText =
+    uR"JS(Array.from(document.querySelectorAll("#plot p:not(.none)")).map(function (p) { return p.textContent; }).join("\u2424"))JS"_s;
 
-// What OverviewText reads for a stored overview: every line feed is a line break.
+// What OverviewText reads for a stored overview: each line that is not a labelled row is a paragraph.
 QString OverviewShown(const QString& overview) {
-    return AsParsed(QString(overview).replace(u'\n', QChar(0x2424)));
+    return AsParsed(SplitOverview(overview).Plot.join(QChar(0x2424)));
+}
+
+// The line under the heading: the original title unless it is the heading, and the year.
+QString SubtitleShown(const MovieRecord& movie) {
+    QStringList parts;
+    const QString original = CleanFieldValue(movie.OriginalTitle);
+    if (!original.isEmpty() && original != CardTitle(movie))
+        parts << original;
+    if (MovieYear(movie))
+        parts << QString::number(MovieYear(movie));
+    return AsParsed(parts.join(u" · "_s));
 }
 
 // Stands in for the desktop's file manager on the test's session bus.
@@ -219,7 +229,7 @@ TEST_F(HostileNames, TheWallShowsEveryValueAndPlaysTheExactFile) {
                         movie.Rating,
                         movie.Genres};
         EXPECT_EQ(item[u"tip"_s].toString(), AsParsed(tip.join(u'\n')));
-        EXPECT_EQ(item[u"text"_s].toString(), AsParsed(BracketText(movie) + movie.DisplayTitle));
+        EXPECT_EQ(item[u"text"_s].toString(), AsParsed(BracketText(movie) + CardTitle(movie)));
         ExpectShellGets(u"document.querySelectorAll('main .d')[%1].querySelector('a.s').click()"_s.arg(index),
                         movie.FilePath);
     }
@@ -246,8 +256,8 @@ TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
         ExpectNothingRan(u"detail view"_s);
         EXPECT_EQ(Text(u".bar h1"_s), AsParsed(ReadableFileName(movie.FileName)));
         EXPECT_EQ(Text(u".bar .path"_s), AsParsed(ReadableFileName(movie.Folder)));
-        EXPECT_EQ(Text(u"h2.title"_s), AsParsed(movie.Title));
-        EXPECT_EQ(Text(u".original"_s), AsParsed(movie.OriginalTitle));
+        EXPECT_EQ(Text(u"h2.title"_s), AsParsed(CardTitle(movie)));
+        EXPECT_EQ(Text(u".original"_s), SubtitleShown(movie));
         EXPECT_EQ(
             harness
                 .js(u"Array.from(document.querySelectorAll('table.meta td')).map(function (td) {"
@@ -256,7 +266,7 @@ TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
             AsParsed(QStringList{movie.CountryOfOrigin, movie.ProductionYear, movie.Rating, movie.Genres}.join(u'|')));
         EXPECT_EQ(harness.js(OverviewText).toString(), OverviewShown(movie.Overview));
         EXPECT_EQ(Text(u"#notes"_s), AsParsed(movie.Notes));
-        EXPECT_EQ(Text(u"#watched"_s), AsParsed(movie.watched));
+        EXPECT_EQ(Text(u"#watched"_s), IsWatched(movie.watched) ? u"✓ 已看"_s : u"标为已看"_s);
 
         ExpectShellGets(u"document.getElementById('play').click()"_s, movie.FilePath);
         // The file manager is asked to show the file itself, by an address that names it exactly.
@@ -293,7 +303,7 @@ TEST_F(HostileNames, DetailViewAndEditFormShowAndKeepEveryValue) {
         EXPECT_EQ(reread.Notes, movie.Notes);
 
         // The retry link and the way back carry the exact path too.
-        ASSERT_TRUE(harness.click(u"#overview a"_s));
+        ASSERT_TRUE(harness.click(u"#retry"_s));
         EXPECT_TRUE(WaitUntil([&] {
             std::lock_guard lock(harness.library().QueueMutex);
             return harness.library().RetryQueue.size() == 1 &&
@@ -323,7 +333,7 @@ TEST_F(HostileNames, ValuesTypedIntoTheEditFormAreStoredAsTyped) {
     EXPECT_EQ(saved.Title, title);
     EXPECT_EQ(saved.Overview, overview);
     EXPECT_EQ(saved.Genres, u"with 'grave' accents"_s); // the separator cannot be stored inside a field
-    EXPECT_EQ(Text(u"h2.title"_s), title);
+    EXPECT_EQ(Text(u"h2.title"_s), AsParsed(CardTitle(saved)));
     EXPECT_EQ(harness.js(OverviewText).toString(), OverviewShown(overview));
 }
 

@@ -97,7 +97,7 @@ TEST(LiveWall, WhatArrivesShowsInTheWallTheUserLooksAtWithHonestProgress) {
         << harness.frame()->ProgressText().toStdString();
     // Then everything is done: the pane goes, the message pane is idle again.
     EXPECT_TRUE(WaitUntil([&] { return harness.frame()->ProgressText().isEmpty(); }, 60000));
-    EXPECT_TRUE(WaitUntil([&] { return harness.frame()->MessageText() == u"就绪"_s; }));
+    EXPECT_TRUE(WaitUntil([&] { return harness.frame()->MessageText().startsWith(u"查找完成：找到 "_s); }));
 
     // Every item with a poster shows it and its new information, in the page the user has been
     // looking at all along, at the same place.
@@ -204,7 +204,7 @@ TEST(LiveWall, ARescanDuringLookupsLosesNothing) {
     // its information, in the record and in its file.
     MovieLibrary& library = harness.library();
     EXPECT_TRUE(WaitUntil([&] { return library.Counts.PostersDone == 12; }, 60000));
-    EXPECT_TRUE(WaitUntil([&] { return harness.frame()->MessageText() == u"就绪"_s; }));
+    EXPECT_TRUE(WaitUntil([&] { return harness.frame()->MessageText().startsWith(u"查找完成：找到 "_s); }));
     for (const TestMovie& movie : movies) {
         const MovieRecord record = RecordCopy(harness.library(), harness.moviePath(movie.relative));
         EXPECT_TRUE(record.Overview.contains(u"Found it."_s)) << movie.relative.toStdString();

@@ -1,4 +1,5 @@
 #include "library/movie_xml.h"
+#include "pages/card_marks.h"
 #include "tests/app/window_harness.h"
 #include "tests/app/window_test_support.h"
 #include "tests/support/http_server.h"
@@ -23,10 +24,10 @@ std::vector<TestMovie> Movies() {
     return {{HeatVideo, u"Heat"_s}, {MistVideo, u"雾港往事"_s}, {OtherVideo, u"Other"_s}};
 }
 
-// Script that finds the wall item whose link text holds `text`.
+// Script that finds the wall item whose link text holds `text`, in any letter case.
 QString Item(const QString& text) {
-    return u"Array.from(document.querySelectorAll('.d')).find(function (d) { return d.textContent.indexOf(%1) >= 0; })"_s
-        .arg(JsString(text));
+    return u"Array.from(document.querySelectorAll('.d')).find(function (d) {"
+           " return d.textContent.toLowerCase().indexOf(%1) >= 0; })"_s.arg(JsString(text.toLower()));
 }
 
 class WindowCommands : public ::testing::Test {
@@ -69,7 +70,10 @@ TEST_F(WindowCommands, PosterOpensTheDetailViewAndTheBackButtonTheWall) {
     ASSERT_TRUE(ClickPoster(u"雾港往事"_s));
     EXPECT_EQ(Text(u".bar h1"_s), u"雾港往事.2011.mkv"_s);
     EXPECT_EQ(Text(u"h2.title"_s), u"雾港往事"_s);
-    EXPECT_EQ(Text(u"#overview"_s), u"An overview.[重试]"_s);
+    EXPECT_EQ(Text(u"#plot p"_s), u"An overview."_s);
+    EXPECT_EQ(Text(u"#retry"_s), u"[重试]"_s);
+    // Shown, not only there: nothing of the film page may sit inside the hidden related titles.
+    EXPECT_GT(harness.js(u"document.querySelector('.info').getBoundingClientRect().height"_s).toInt(), 100);
     // The poster is shown from its file.
     EXPECT_TRUE(WaitUntil(
         [&] { return harness.js(u"document.querySelector('.pictures img').naturalWidth"_s).toInt() == 200; }));
@@ -160,7 +164,7 @@ TEST_F(WindowCommands, EditFormStoresWhatWasTypedExactly) {
     EXPECT_EQ(stored.Notes, u"a 'tick' here"_s); // the separator cannot be stored inside a field
     EXPECT_EQ(stored.watched, QString());
     EXPECT_EQ(stored.OriginalTitle, QString());
-    EXPECT_EQ(Text(u"h2.title"_s), title);
+    EXPECT_EQ(Text(u"h2.title"_s), CardTitle(stored)); // the first of the titles it lists
 
     // Saved to the metadata file as well.
     MovieRecord reread;
@@ -181,7 +185,7 @@ TEST_F(WindowCommands, EditFormStoresWhatWasTypedExactly) {
 
 TEST_F(WindowCommands, RetryLinkQueuesTheMovie) {
     ASSERT_TRUE(ClickPoster(u"雾港往事"_s));
-    ASSERT_TRUE(harness.click(u"#overview a"_s));
+    ASSERT_TRUE(harness.click(u"#retry"_s));
     MovieLibrary& library = harness.library();
     ASSERT_TRUE(WaitUntil([&] {
         std::lock_guard lock(library.QueueMutex);
@@ -261,6 +265,80 @@ TEST_F(WindowCommands, OpenFolderFallsBackToTheFolderWithoutAFileManager) {
     harness.click(u"#open-folder"_s);
     const QString folder = QFileInfo(harness.moviePath(HeatVideo)).absolutePath();
     EXPECT_TRUE(WaitUntil([&] { return ShellLog() == QStringList{folder}; })) << ShellLog().join(u'|').toStdString();
+}
+
+TEST(WindowWall, SortAndFacetChooseTheFirstCardsAndAreKeptForTheNextStart) {
+    WindowHarness harness(
+        {{u"a/Alpha.mkv"_s, u"Alpha"_s}, {u"b/Beta.mkv"_s, u"Beta"_s}, {u"c/Gamma.mkv"_s, u"Gamma"_s}});
+    const struct {
+        QString relative, year, genres;
+    } facts[] = {{u"a/Alpha.mkv"_s, u"1994"_s, u"剧情"_s},
+                 {u"b/Beta.mkv"_s, u"2010"_s, u"动作"_s},
+                 {u"c/Gamma.mkv"_s, u"2001"_s, u"剧情/犯罪"_s}};
+    for (const auto& fact : facts) {
+        MovieRecord movie;
+        movie.FilePath = harness.moviePath(fact.relative);
+        ReadMovieXml(movie);
+        movie.ProductionYear = fact.year;
+        movie.Genres = fact.genres;
+        ASSERT_TRUE(WriteMovieXml(movie));
+    }
+    harness.open(QuietPipeline);
+    ASSERT_TRUE(harness.waitForPage(u"menu.html"_s));
+    const auto cards = [&] {
+        return harness.js(u"Array.from(document.querySelectorAll('main .d a.s')).map(a => a.textContent).join('|')"_s)
+            .toString();
+    };
+    EXPECT_EQ(cards(), u"[1994]Alpha|[2010]Beta|[2001]Gamma"_s);
+
+    // 年代: newest first.
+    ASSERT_TRUE(harness.actAndWaitForPage([&] { harness.click(u"#sorts a[data-sort=year]"_s); }, u"menu.html"_s));
+    EXPECT_EQ(cards(), u"[2010]Beta|[2001]Gamma|[1994]Alpha"_s);
+    // 类型 剧情: only its movies, in the same order; the choice is kept for the next start.
+    ASSERT_TRUE(harness.actAndWaitForPage(
+        [&] {
+            harness.js(u"var s = document.getElementById('facet-genre'); s.value = '剧情';"
+                       " s.dispatchEvent(new Event('change'))"_s);
+        },
+        u"menu.html"_s));
+    EXPECT_EQ(cards(), u"[2001]Gamma|[1994]Alpha"_s);
+    const WallChoice kept = ReadWallChoice();
+    EXPECT_EQ(kept.Sort, u"year"_s);
+    EXPECT_EQ(kept.Facet, u"genre"_s);
+    EXPECT_EQ(kept.FacetValue, u"剧情"_s);
+
+    // The arrow keys move between the cards.
+    harness.js(u"document.querySelector('.d a').focus();"
+               " document.dispatchEvent(new KeyboardEvent('keydown', {key: 'ArrowRight', bubbles: true}))"_s);
+    EXPECT_TRUE(
+        harness.js(u"document.activeElement === document.querySelectorAll('.d > a:first-child')[1]"_s).toBool());
+    // Esc leaves the facet before it leaves the page.
+    ASSERT_TRUE(harness.actAndWaitForPage(
+        [&] { harness.js(u"window.dispatchEvent(new KeyboardEvent('keydown', {key: 'Escape'}))"_s); }, u"menu.html"_s));
+    EXPECT_EQ(cards(), u"[2010]Beta|[2001]Gamma|[1994]Alpha"_s);
+    EXPECT_TRUE(ReadWallChoice().Facet.isEmpty());
+}
+
+TEST(WindowWall, AMovieNotFoundOffersItsOwnSearchWithWordsToEdit) {
+    WindowHarness harness({{u"x/Lost.Film.2003.mkv"_s, QString(), u"错误：提取不到信息"_s, false}});
+    harness.open(QuietPipeline);
+    ASSERT_TRUE(harness.waitForPage(u"menu.html"_s));
+    EXPECT_EQ(harness.js(u"document.querySelector('.d .nf').textContent"_s).toString(), u"未找到"_s);
+    ASSERT_TRUE(
+        harness.actAndWaitForPage([&] { harness.js(u"document.querySelector('.d a').click()"_s); }, u"detail.html"_s));
+    // Prefilled with the title made from the file name, not the file name.
+    EXPECT_EQ(harness.js(u"document.getElementById('words').value"_s).toString(), u"lost film 2003"_s);
+    ASSERT_TRUE(harness.actAndWaitForPage(
+        [&] {
+            harness.js(u"document.getElementById('words').value = 'Lost `Film'; "
+                       "document.querySelector('#identify-form button').click()"_s);
+        },
+        u"detail.html"_s));
+    EXPECT_TRUE(harness.js(u"document.getElementById('identify').textContent"_s).toString().contains(u"正在搜索"_s));
+    std::lock_guard lock(harness.library().QueueMutex);
+    ASSERT_EQ(harness.library().IdentifyQueue.size(), 1u);
+    EXPECT_EQ(harness.library().IdentifyQueue[0].FilePath, harness.moviePath(u"x/Lost.Film.2003.mkv"_s));
+    EXPECT_EQ(harness.library().IdentifyQueue[0].Words, u"Lost Film"_s);
 }
 
 #include "window_commands_test.moc"

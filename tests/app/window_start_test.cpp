@@ -48,7 +48,7 @@ TEST(WindowStart, ShowsTheWaitingPageThenTheWallOfTheLibrary) {
     // Every progress text went to the message pane; when the work is done it is idle again.
     EXPECT_GT(texts.size(), 2);
     EXPECT_TRUE(WaitUntil([&] { return harness.library().Counts.PostersDone == 3; }, 30000));
-    EXPECT_TRUE(WaitUntil([&] { return harness.frame()->MessageText() == u"就绪"_s; }));
+    EXPECT_TRUE(WaitUntil([&] { return harness.frame()->MessageText().startsWith(u"查找完成：找到 "_s); }));
 }
 
 TEST(WindowStart, ScriptCommandsAreRefusedUntilTheLibraryIsReady) {

@@ -132,6 +132,35 @@ TEST(ScanFolder, FirstImageIsTheFirstInNameOrder) {
     EXPECT_EQ(library.Folders[0].FirstImage, temp.file(u"m/a.jpg"_s));
 }
 
+TEST(ScanFolder, AVideosOwnPostersAreNeverTheFolderPicture) {
+    // Pictures in name order; the folder picture is the first that belongs to no video of the folder.
+    struct Case {
+        QStringList videos, pictures;
+        QString first;
+    };
+    const Case cases[] = {
+        {{u"A.mkv"_s, u"B.mkv"_s}, {u"A.mkv.jpg"_s, u"A.mkv.1.jpg"_s}, {}},
+        {{u"A.mkv"_s, u"B.mkv"_s}, {u"A.mkv.jpg"_s, u"a.mkv.2.JPG"_s, u"cover.jpg"_s}, u"cover.jpg"_s},
+        {{u"A.mkv"_s}, {u"A.mkv.jpg"_s}, {}}, // the movie's own poster serves it as its poster, not as the folder's
+        {{u"A.mkv"_s}, {u"A.mkv.x.jpg"_s, u"Gone.mkv.jpg"_s}, u"A.mkv.x.jpg"_s},
+        {{}, {u"small.mkv.jpg"_s}, u"small.mkv.jpg"_s}, // a file too small to be a video owns nothing
+    };
+    for (const Case& c : cases) {
+        TempFolder temp;
+        for (const QString& video : c.videos)
+            temp.sparse(u"m/"_s + video, VideoSize);
+        temp.sparse(u"m/small.mkv"_s, 1000);
+        for (const QString& picture : c.pictures)
+            temp.write(u"m/"_s + picture, "x");
+        MovieLibrary library;
+        ScanFolder(library, temp.file(u"m"_s));
+        ASSERT_EQ(library.Folders.size(), 1u);
+        EXPECT_EQ(library.Folders[0].ImageCount, c.pictures.size());
+        EXPECT_EQ(library.Folders[0].FirstImage, c.first.isEmpty() ? QString() : temp.file(u"m/"_s + c.first))
+            << c.pictures.join(u' ').toStdString();
+    }
+}
+
 TEST(ScanFolder, RecycleBinsAndTrashFoldersAreCountedNotScanned) {
     TempFolder temp;
     temp.sparse(u"m/$RECYCLE.BIN/a.avi"_s, VideoSize);
@@ -289,7 +318,7 @@ TEST(ScanFolder, GbkNamesAreFoundAndTheirSideFilesGoBesideThemByteForByte) {
     EXPECT_EQ(record.DisplayTitle, u"盗梦空间 2010"_s);
     EXPECT_TRUE(record.SearchKey.contains(u"/电影/盗梦空间.2010.mkv"_s));
     ASSERT_EQ(library.Folders.size(), 2u);
-    EXPECT_EQ(EncodeFileName(library.Folders[0].FirstImage), video + ".jpg");
+    EXPECT_EQ(library.Folders[0].FirstImage, QString()); // its own poster, not a folder picture
 
     record.Title = u"盗梦空间"_s;
     ASSERT_TRUE(WriteMovieXml(record));

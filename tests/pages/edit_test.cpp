@@ -133,3 +133,25 @@ TEST(EditMovieInfo, APathWithGraveAccentsIsFoundBeforeTheNineFields) {
     EXPECT_EQ(library.Movies[0].Notes, u"n"_s);
     EXPECT_EQ(library.Movies[1].Overview, u"ov"_s);
 }
+
+TEST(SetWatched, SetsAndClearsTheMarkInTheRecordAndItsFileOnly) {
+    TempFolder folder;
+    MovieLibrary library;
+    library.Movies = {Movie(folder, u"heat.mkv"_s)};
+    const QString path = library.Movies[0].FilePath;
+    for (const QString& refused : QStringList{u"1"_s, u"2`"_s + path, u"1`"_s + path + u"x"_s, u"1 "_s + path})
+        EXPECT_TRUE(SetWatched(library, refused).isEmpty()) << refused.toStdString();
+    EXPECT_TRUE(library.Movies[0].watched.isEmpty());
+
+    for (const auto& [argument, value] :
+         {std::pair{u"1`"_s, u"是"_s}, std::pair{u"1`"_s, u"是"_s}, std::pair{u"0`"_s, QString()}}) {
+        EXPECT_FALSE(SetWatched(library, argument + path).isEmpty());
+        EXPECT_EQ(library.Movies[0].watched, value);
+        MovieRecord stored;
+        stored.FilePath = path;
+        ReadMovieXml(stored);
+        EXPECT_EQ(stored.watched, value);
+        EXPECT_EQ(stored.Title, u"old title"_s) << "nothing else changes";
+        EXPECT_EQ(stored.Overview, u"old overview"_s);
+    }
+}

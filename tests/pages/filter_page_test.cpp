@@ -1,4 +1,5 @@
 #include "pages/filter_page.h"
+#include "pages/wall_controls.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ TEST(BuildFilterPage, ListsTheMatchesInOrderUnderTheCountLine) {
     SampleLibrary(library);
     const QString page = Filter(library, folder, u"Dark  Knight"_s);
     EXPECT_EQ(Listed(page), QStringList{u"Dark.Knight.mkv"_s});
-    EXPECT_TRUE(page.contains(u" 从 4 部视频中找到符合条件的视频 1 部 <a href='#'>new</a><div class=d>"_s));
+    EXPECT_TRUE(page.contains(u" 从 4 部视频中找到符合条件的视频 1 部 <a href='#'>new</a><div class=tools"_s));
     // The search box shows the prepared text again.
     EXPECT_TRUE(page.contains(u"value=\"dark  knight\""_s));
 
@@ -59,6 +60,23 @@ TEST(BuildFilterPage, ListsTheMatchesInOrderUnderTheCountLine) {
     EXPECT_EQ(Listed(Filter(library, folder, u"2009 美国"_s)), QStringList{u"avatar.mkv"_s});
     EXPECT_EQ(Listed(Filter(library, folder, u"美国 2009"_s)), QStringList{u"avatar.mkv"_s});
     EXPECT_EQ(Listed(Filter(library, folder, u"/films/am"_s)), QStringList{u"amelie.mkv"_s});
+}
+
+TEST(BuildFilterPage, AFacetCombinesWithTheSearchWords) {
+    TempFolder folder;
+    MovieLibrary library;
+    SampleLibrary(library);
+    library.Movies[0].CountryOfOrigin = library.Movies[1].CountryOfOrigin = library.Movies[2].CountryOfOrigin =
+        u"美国"_s;
+    library.Movies[3].CountryOfOrigin = u"法国"_s;
+    library.Choice = WithFacet({}, u"country`美国"_s);
+    const QString page = Filter(library, folder, u"knight"_s);
+    EXPECT_EQ(Listed(page), (QStringList{u"Dark.Knight.mkv"_s, u"knight-and-day.mkv"_s}));
+    // The counts are the matches': 法国 is not among them.
+    EXPECT_TRUE(page.contains(u"<option value='美国' selected>美国 (2)</option>"_s));
+    EXPECT_FALSE(page.contains(u"法国"_s));
+    library.Choice = WithFacet({}, u"country`法国"_s);
+    EXPECT_TRUE(Listed(Filter(library, folder, u"knight"_s)).isEmpty());
 }
 
 TEST(BuildFilterPage, BlanksOnlyListEverything) {
@@ -78,7 +96,7 @@ TEST(BuildFilterPage, NoMatchStillWritesThePage) {
     library.UpdateNotice.clear();
     const QString page = Filter(library, folder, u"nothing-like-this"_s);
     EXPECT_TRUE(Listed(page).isEmpty());
-    EXPECT_TRUE(page.endsWith(u" 从 4 部视频中找到符合条件的视频 0 部 "_s));
+    EXPECT_TRUE(page.endsWith(u" 从 4 部视频中找到符合条件的视频 0 部 "_s + WallControls({}, {})));
 }
 
 TEST(BuildFilterPage, SearchTextIsPageTextNotMarkup) {

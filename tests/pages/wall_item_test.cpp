@@ -1,6 +1,7 @@
 #include "library/file_name.h"
 #include "library/thumbnail.h"
 #include "library/title.h"
+#include "pages/card_marks.h"
 #include "pages/escape.h"
 #include "pages/wall_item.h"
 #include "tests/support/byte_names.h"
@@ -70,21 +71,23 @@ struct ParsedItem {
     QString imageSource;
     QString playPath;
     QString linkText;
+    QString marks;
 };
 
 ParsedItem Parse(const QString& item) {
     static const QRegularExpression shape(
-        uR"re(^<div class=d><a href='#' onclick="([^"]*)"  title='([^']*)'><img src='([^']*)' width=117 height=165 loading=lazy decoding=async onload='AutoResizeImage\(117,165,this\)'></a><a href='#' class='s' onclick="([^"]*)" title='播放'>([^<>]*)</a></div>\n$)re"_s);
+        uR"re(^<div class=d><a href='#' onclick="([^"]*)"  title='([^']*)'><img src='([^']*)' width=117 height=165 loading=lazy decoding=async onload='AutoResizeImage\(117,165,this\)'>((?:<span class=\w+(?: data-of=/\d+| title='[^']*')?>[^<]*</span>)*)</a><a href='#' class='s' onclick="([^"]*)" title='播放'>([^<>]*)</a></div>\n$)re"_s);
     const QRegularExpressionMatch match = shape.match(item);
     EXPECT_TRUE(match.hasMatch()) << item.toStdString();
     static const QRegularExpression call(
         uR"re(^javascript:external\.ExtCommand\((\d),"((?:[^"\\]|\\.)*)"\);(return false;)?$)re"_s);
     const QRegularExpressionMatch detail = call.match(HtmlUnescape(match.captured(1)));
-    const QRegularExpressionMatch play = call.match(HtmlUnescape(match.captured(4)));
+    const QRegularExpressionMatch play = call.match(HtmlUnescape(match.captured(5)));
     EXPECT_TRUE(detail.hasMatch() && detail.captured(1) == u"1" && detail.captured(3).isEmpty());
     EXPECT_TRUE(play.hasMatch() && play.captured(1) == u"2" && !play.captured(3).isEmpty());
     return {ScriptUnescape(detail.captured(2)), HtmlUnescape(match.captured(2)).split(u'\n'),
-            HtmlUnescape(match.captured(3)), ScriptUnescape(play.captured(2)), HtmlUnescape(match.captured(5))};
+            HtmlUnescape(match.captured(3)),    ScriptUnescape(play.captured(2)),
+            HtmlUnescape(match.captured(6)),    match.captured(4)};
 }
 
 } // namespace
@@ -102,9 +105,10 @@ TEST(WallItem, MarkupPieceByPiece) {
               u"<div class=d><a href='#' onclick=\"javascript:external.ExtCommand(1,&quot;/films/a.avi&quot;);\"  "
               u"title='a.avi\n阿凡达\nAvatar\n美国\n2009\n8.8\n科幻'>"
               u"<img src='file:///films/a.avi.thumb.jpg' width=117 height=165 loading=lazy decoding=async "
-              u"onload='AutoResizeImage(117,165,this)'></a><a href='#' class='s' onclick=\""
+              u"onload='AutoResizeImage(117,165,this)'><span class=rt data-of=/10>8.8</span>"
+              u"</a><a href='#' class='s' onclick=\""
               u"javascript:external.ExtCommand(2,&quot;/films/a.avi&quot;);return false;\" title='播放'>"
-              u"[美国2009]a</a></div>\n"_s);
+              u"[美国2009]阿凡达</a></div>\n"_s);
 }
 
 TEST(WallItem, EmptyFieldsKeepSevenTooltipLinesAndNoBracket) {
@@ -115,6 +119,48 @@ TEST(WallItem, EmptyFieldsKeepSevenTooltipLinesAndNoBracket) {
     EXPECT_EQ(item.tooltip, (QStringList{u"b.mkv"_s, {}, {}, {}, {}, {}, {}}));
     EXPECT_EQ(item.linkText, u"b"_s);
     EXPECT_EQ(item.imageSource, QString());
+}
+
+TEST(WallItem, MarksAndTitleOfTheCard) {
+    struct Case {
+        QString title, rating, watched, overview;
+        QString linkText, marks;
+    };
+    const QString rated = u"<span class=rt data-of=/%2>%1</span>"_s;
+    const QString watched = u"<span class=wt>&#10003;</span>"_s;
+    const QString notFound = u"<span class=nf title='网上没有找到这部影片的信息'>未找到</span>"_s;
+    const Case cases[] = {
+        // Waiting for its lookup: the file name's title, no mark.
+        {{}, {}, {}, {}, u"file title"_s, {}},
+        {{}, {}, {}, u"错误：提取不到信息"_s, u"file title"_s, notFound},
+        {{}, {}, {}, u"错误：搜索不到相关信息"_s, u"file title"_s, notFound},
+        {u"◎译　　名　盗梦空间/潜行凶间/全面启动"_s,
+         u"◎IMDb评分　8.8/10 from 2,000,000 users"_s,
+         {},
+         u"text"_s,
+         u"盗梦空间"_s,
+         rated.arg(u"8.8"_s, u"10"_s)},
+        {u"黑暗骑士"_s, u"豆瓣评分 4.5 / 5"_s, u"是"_s, u"text"_s, u"黑暗骑士"_s,
+         rated.arg(u"4.5"_s, u"5"_s) + watched},
+        {u"AC/DC: Let There Be Rock / 摇滚万岁"_s, {}, {}, u"text"_s, u"AC/DC: Let There Be Rock"_s, {}},
+        {{}, u"86"_s, u"1"_s, {}, u"file title"_s, rated.arg(u"86"_s, u"100"_s) + watched},
+        // No number, a number above its scale, a "no": no mark.
+        {{}, u"暂无评分"_s, u"否"_s, {}, u"file title"_s, {}},
+        {{}, u"12/10"_s, u"0"_s, {}, u"file title"_s, {}},
+    };
+    for (const Case& c : cases) {
+        MovieRecord record = Record(u"/films/file title.avi"_s);
+        record.DisplayTitle = u"file title"_s;
+        record.Title = c.title;
+        record.Rating = c.rating;
+        record.watched = c.watched;
+        record.Overview = c.overview;
+        const ParsedItem item = Parse(WallItemMarkup(record, QString()));
+        EXPECT_EQ(item.linkText, c.linkText) << c.title.toStdString();
+        EXPECT_EQ(item.marks, c.marks) << c.rating.toStdString() << " " << c.watched.toStdString();
+    }
+    EXPECT_DOUBLE_EQ(ReadRating(u"4.5/5"_s).Normalised, 9.0);
+    EXPECT_DOUBLE_EQ(ReadRating(u"86"_s).Normalised, 8.6);
 }
 
 TEST(WallItem, BracketTextFromCleanedValues) {
@@ -154,7 +200,7 @@ TEST(WallItem, HostileValuesDisplayExactlyAndPathsReachTheCommandUnchanged) {
         EXPECT_EQ(item.tooltip.join(u'\n'), QStringList({record.FileName, record.Title, record.OriginalTitle,
                                                          record.CountryOfOrigin, QString(), QString(), record.Genres})
                                                 .join(u'\n'));
-        EXPECT_EQ(item.linkText, BracketText(record) + record.DisplayTitle);
+        EXPECT_EQ(item.linkText, BracketText(record) + CardTitle(record));
         EXPECT_EQ(item.imageSource, FileUrl(path + u".thumb.jpg"_s));
     }
 }

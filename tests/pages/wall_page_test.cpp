@@ -2,7 +2,9 @@
 #include "pages/builtin_texts.h"
 #include "pages/escape.h"
 #include "pages/text_codec.h"
+#include "pages/wall_controls.h"
 #include "pages/wall_item.h"
+#include "pages/wall_order.h"
 #include "pages/wall_page.h"
 #include "tests/support/temp_folder.h"
 
@@ -64,7 +66,7 @@ TEST(WallPage, SmallLibraryBytes) {
     EXPECT_EQ(path, QDir(folder.path()).absoluteFilePath(u"menu.html"_s));
     EXPECT_EQ(library.WallPagePath, path);
 
-    QString expected = Head() + u" 3 部视频 "_s;
+    QString expected = Head() + u" 3 部视频 "_s + WallControls({}, library.Movies);
     for (const MovieRecord& record : library.Movies)
         expected += WallItemMarkup(record, QString());
     EXPECT_EQ(Page(folder), expected);
@@ -80,11 +82,12 @@ TEST(WallPage, EmptyLibraryAndUpdateNoticeMarkup) {
     TempFolder folder;
     MovieLibrary library;
     BuildWallPage(library);
-    EXPECT_EQ(Page(folder), Head() + u" 0 部视频 "_s);
+    const QString controls = WallControls({}, {});
+    EXPECT_EQ(Page(folder), Head() + u" 0 部视频 "_s + controls);
 
     library.UpdateNotice = u"<a href='http://example.invalid/'>新版本 1.06</a> 50%"_s;
     BuildWallPage(library);
-    EXPECT_EQ(Page(folder), Head() + u" 0 部视频 <a href='http://example.invalid/'>新版本 1.06</a> 50%"_s);
+    EXPECT_EQ(Page(folder), Head() + u" 0 部视频 <a href='http://example.invalid/'>新版本 1.06</a> 50%"_s + controls);
 }
 
 TEST(WallPage, UnwritablePageKeepsThePreviousPath) {
@@ -160,4 +163,101 @@ TEST(WallPage, ConcurrentBuildsAndEditsNeverLeaveAHalfWrittenPage) {
     builder.join();
     done = true;
     editor.join();
+}
+
+namespace {
+
+MovieRecord Sortable(const QString& name, const QString& title, const QString& year, const QString& rating,
+                     int64_t modified, const QString& genres = {}, const QString& country = {}) {
+    MovieRecord record = Record(u"/films/"_s + name + u".mkv"_s, title);
+    record.ProductionYear = year;
+    record.Rating = rating;
+    record.ModifiedTime = modified;
+    record.Genres = genres;
+    record.CountryOfOrigin = country;
+    return record;
+}
+
+QStringList Names(const std::vector<MovieRecord>& movies) {
+    QStringList names;
+    for (const MovieRecord& movie : movies)
+        names << movie.FileName.section(u'.', 0, 0);
+    return names;
+}
+
+} // namespace
+
+TEST(WallOrder, SortsBothWaysWithMissingValuesLast) {
+    const std::vector<MovieRecord> movies = {
+        Sortable(u"c"_s, u"◎译　　名　猫"_s, u"◎年　　代　1999"_s, u"7.1/10"_s, 300),
+        Sortable(u"a"_s, u"Zoo/动物园"_s, u"2010-05-01"_s, u"暂无"_s, 100),
+        Sortable(u"b"_s, {}, {}, u"4.5/5"_s, 200), // shown by its file title "b"
+        Sortable(u"d"_s, u"apple"_s, u"1999"_s, u"◎豆瓣评分　8.0/10 from 9 users"_s, 400),
+    };
+    struct Case {
+        QString sort;
+        QStringList order;
+    };
+    const Case cases[] = {
+        {u""_s, {u"c"_s, u"a"_s, u"b"_s, u"d"_s}},
+        {u"title"_s, {u"d"_s, u"b"_s, u"a"_s, u"c"_s}}, // apple, b, Zoo, 猫: letters without case first
+        {u"title-desc"_s, {u"c"_s, u"a"_s, u"b"_s, u"d"_s}},
+        {u"year"_s, {u"c"_s, u"d"_s, u"a"_s, u"b"_s}}, // the two 1999s keep their order; no year last
+        {u"year-desc"_s, {u"a"_s, u"c"_s, u"d"_s, u"b"_s}},
+        {u"rating-desc"_s, {u"b"_s, u"d"_s, u"c"_s, u"a"_s}}, // 4.5/5 is 9 of 10
+        {u"rating"_s, {u"c"_s, u"d"_s, u"b"_s, u"a"_s}},
+        {u"added-desc"_s, {u"d"_s, u"c"_s, u"b"_s, u"a"_s}},
+        {u"added"_s, {u"a"_s, u"b"_s, u"c"_s, u"d"_s}},
+    };
+    for (const Case& c : cases) {
+        std::vector<MovieRecord> sorted = movies;
+        SortMovies(sorted, WithSort({}, c.sort));
+        EXPECT_EQ(Names(sorted), c.order) << c.sort.toStdString();
+    }
+    // An unknown order changes nothing; the choice survives the next start.
+    TempFolder folder;
+    WallChoice choice = WithFacet(WithSort({}, u"year-desc"_s), u"genre`剧情"_s);
+    EXPECT_EQ(WithSort(choice, u"bogus"_s).Sort, u"year"_s);
+    ASSERT_TRUE(WriteWallChoice(choice));
+    const WallChoice read = ReadWallChoice();
+    EXPECT_EQ(read.Sort, u"year"_s);
+    EXPECT_TRUE(read.Descending);
+    EXPECT_EQ(read.Facet, u"genre"_s);
+    EXPECT_EQ(read.FacetValue, u"剧情"_s);
+}
+
+TEST(WallOrder, FacetsCountTheValuesAndNarrowTheWall) {
+    TempFolder folder;
+    MovieLibrary library;
+    library.Movies = {
+        Sortable(u"a"_s, {}, u"1994"_s, {}, 0, u"◎类　　别　剧情/犯罪"_s, u"◎国　　家　美国"_s),
+        Sortable(u"b"_s, {}, u"1999"_s, {}, 0, u"剧情 爱情"_s, u"美国 / 英国"_s),
+        Sortable(u"c"_s, {}, u"2008"_s, {}, 0, u"动作,剧情"_s, u"United States"_s),
+        Sortable(u"d"_s, {}, {}, {}, 0, {}, {}),
+    };
+    const auto counted = [&](const QString& facet) {
+        QStringList out;
+        for (const FacetCount& count : CountFacet(library.Movies, facet, 40))
+            out << count.Value + u'=' + QString::number(count.Count);
+        return out;
+    };
+    EXPECT_EQ(counted(u"genre"_s), (QStringList{u"剧情=3"_s, u"动作=1"_s, u"爱情=1"_s, u"犯罪=1"_s}));
+    EXPECT_EQ(counted(u"country"_s), (QStringList{u"美国=2"_s, u"United States=1"_s, u"英国=1"_s}));
+    EXPECT_EQ(counted(u"decade"_s), (QStringList{u"2000=1"_s, u"1990=2"_s}));
+
+    // The wall shows the facet's movies in the chosen order, and its head names the facet with its count.
+    library.Choice = WithSort(WithFacet({}, u"decade`1990"_s), u"year-desc"_s);
+    BuildWallPage(library);
+    const QString page = Page(folder);
+    EXPECT_EQ(page.count(u"<div class=d>"_s), 2);
+    EXPECT_LT(page.indexOf(u"/films/b.mkv"_s), page.indexOf(u"/films/a.mkv"_s));
+    EXPECT_TRUE(page.contains(u" 4 部视频 <span class=facet-count>其中 1990年代 2 部</span> "_s));
+    EXPECT_TRUE(page.contains(u"<option value='1990' selected>1990年代 (2)</option>"_s));
+    EXPECT_TRUE(page.contains(u"data-facet='decade'"_s)) << "Backspace and Esc leave the facet first";
+    EXPECT_TRUE(page.contains(u"id=facet-clear"_s));
+    // A facet value from page script is page text, never markup.
+    library.Choice = WithFacet({}, u"genre`<b>x</b>'"_s);
+    BuildWallPage(library);
+    EXPECT_FALSE(Page(folder).contains(u"<b>x</b>"_s));
+    EXPECT_EQ(Page(folder).count(u"<div class=d>"_s), 0);
 }

@@ -143,7 +143,10 @@ TEST_F(PipelineEndToEnd, HeadlessRunLooksUpDownloadsAndWritesTheWall) {
     EXPECT_TRUE(Exists(u"Films/Heat.1995.avi.thumb.jpg"_s));
     EXPECT_TRUE(Exists(u"Alone/cover.thumb.jpg"_s));
     const QString wall = QString::fromUtf8(folder.read(u"menu.html"_s));
-    EXPECT_TRUE(wall.contains(u" 7 部视频 <b>新版本 1.06</b>"_s)) << wall.left(4000).toStdString();
+    // The count, then how the lookups went, then the notice.
+    EXPECT_TRUE(wall.contains(u" 7 部视频 <span class=lookup-count id=lookup-count>查找完成：找到 "_s))
+        << wall.left(4000).toStdString();
+    EXPECT_TRUE(wall.contains(u"</span> <b>新版本 1.06</b>"_s));
     EXPECT_TRUE(wall.contains(u"Alien.1979.mkv.thumb.jpg"_s));
 
     // Nothing of the run's own temporaries is left in the working folder.

@@ -189,11 +189,12 @@ TEST_F(PosterTest, FolderRuleAndEmptyList) {
     MovieRecord alone = Movie({u"http://img.test/a.jpg"_s});
     alone.FolderVideoCount = 1;
     alone.FolderImageCount = 1;
+    alone.FolderImage = folder.file(u"Films/cover.jpg"_s);
     EXPECT_TRUE(DownloadPoster(alone));
     EXPECT_EQ(server.HitCount(u"http://img.test/a.jpg"_s), 0);
 
-    // Alone but without a picture of its own: downloaded.
-    alone.FolderImageCount = 0;
+    // Alone, and the folder's only pictures are its own posters: the missing ones are downloaded.
+    alone.FolderImage.clear();
     EXPECT_TRUE(DownloadPoster(alone));
     EXPECT_TRUE(QFileInfo::exists(alone.FilePath + u".jpg"_s));
 

@@ -111,13 +111,14 @@ QString DetailPageProblem(const QString& page) {
     return tags.distinct.size() > 1 ? u"detail page mixes "_s + Describe(tags) : QString();
 }
 
-// Wall and filter pages: each item's tooltip (six fields) and bracket (country and year) come from one
-// version: 8 tags for an edit, 5 for a lookup on an edited record, none otherwise.
+// Wall and filter pages: each item's tooltip (six fields), bracket (country and year) and title come
+// from one version: 9 tags for an edit, 5 or 6 (the title the edit's) for a lookup on an edited record,
+// none otherwise.
 QString WallPageProblem(const QString& page) {
     const QStringList items = page.split(u"<div class=d>"_s);
     for (qsizetype i = 1; i < items.size(); ++i) {
         const Tags tags = TagsIn(items[i]);
-        if (tags.distinct.size() > 1 || (tags.count != 0 && tags.count != 5 && tags.count != 8))
+        if (tags.distinct.size() > 1 || (tags.count != 0 && tags.count != 5 && tags.count != 6 && tags.count != 9))
             return u"wall item with %1 tags: "_s.arg(tags.count) + Describe(tags);
     }
     return {};

@@ -1,6 +1,9 @@
+#include "extract/labels.h"
 #include "library/movie_xml.h"
 #include "pages/edit.h"
+#include "pipeline/identify.h"
 #include "pipeline/stages.h"
+#include "pipeline/thread_control.h"
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
 #include "tests/support/temp_folder.h"
@@ -103,8 +106,10 @@ TEST_F(StagesTest, LookupStageFetchesOnlyWhatIsMissingAndQueuesEveryMovie) {
     EXPECT_EQ(library->Movies[2].Overview, NothingExtracted);
     EXPECT_EQ(library->Movies[3].Overview, u"known"_s);
     EXPECT_TRUE(library->Movies[4].Overview.startsWith(u"错误："_s));
-    EXPECT_EQ(statuses, (QStringList{u"下载信息:alpha"_s, u"下载信息成功:alpha"_s, u"下载信息:beta"_s,
-                                     u"下载信息成功:beta"_s, u"下载信息:epsilon"_s, u"下载信息失败:epsilon"_s}));
+    EXPECT_EQ(statuses,
+              (QStringList{u"下载信息:alpha"_s, u"下载信息成功:alpha"_s, u"下载信息:beta"_s, u"下载信息成功:beta"_s,
+                           u"下载信息:epsilon"_s, u"下载信息失败:epsilon"_s, u"查找完成：找到 3 部，未找到 2 部"_s}));
+    EXPECT_EQ(library->LookupSummary, u"查找完成：找到 3 部，未找到 2 部"_s) << "Gamma's old failure counts too";
     EXPECT_EQ(changed,
               QStringList({library->Movies[0].FilePath, library->Movies[1].FilePath, library->Movies[4].FilePath}));
     EXPECT_EQ(library->Counts.LookupsQueued, 3);
@@ -173,7 +178,7 @@ TEST_F(StagesTest, ARefusingSiteIsSkippedAndItsMovieLeftForAnotherLookup) {
 
 // The wall is rewritten at most once per second of the stage's clock, which here moves only when a
 // lookup begins: the first change at once, a change owed since then once the second has passed (also
-// when later lookups find nothing), and the last change when the stage ends.
+// when later lookups find nothing), and once more when the stage ends, for the counts in its head.
 TEST_F(StagesTest, LookupStageRewritesTheWallAtMostOnceASecondAndOnceAtTheEnd) {
     struct Case {
         const char* name;
@@ -184,10 +189,10 @@ TEST_F(StagesTest, LookupStageRewritesTheWallAtMostOnceASecondAndOnceAtTheEnd) {
     };
     const Case cases[] = {
         {"frozen clock: the first and the last", 0, u"+++++"_s, 2, 10},
-        {"a second per lookup: every one", 1000, u"+++++"_s, 5, 10},
+        {"a second per lookup: every one, and the counts", 1000, u"+++++"_s, 6, 10},
         {"400 ms per lookup: at 0.4 s, 1.6 s and the end", 400, u"+++++"_s, 3, 10},
-        {"nothing found: the wall stays", 1000, u"-----"_s, 0, 0},
-        {"found twice, then nothing: the second shown once the second passes", 600, u"++---"_s, 2, 6},
+        {"nothing found: once at the end, to say so", 1000, u"-----"_s, 1, 10},
+        {"found twice, then nothing: the second shown once the second passes", 600, u"++---"_s, 3, 10},
     };
     int run = 0;
     for (const Case& test : cases) {
@@ -218,6 +223,7 @@ TEST_F(StagesTest, LookupStageRewritesTheWallAtMostOnceASecondAndOnceAtTheEnd) {
         EXPECT_EQ(refreshes, test.rewrites);
         EXPECT_EQ(statusesAtLast, test.statusesAtLast);
         EXPECT_EQ(QFileInfo::exists(u"menu.html"_s), test.rewrites > 0);
+        EXPECT_EQ(statuses.size(), 11) << "the counts come last";
         QFile::remove(u"menu.html"_s);
     }
 }
@@ -236,6 +242,72 @@ TEST_F(StagesTest, StopDuringLookupStageEndsItAfterTheMovieInProgress) {
     EXPECT_EQ(library->PosterQueue.size(), 1u);
     EXPECT_EQ(InfoPageHits(server, library->Movies[1]), 0);
     EXPECT_EQ(refreshes, 0) << "no call into the window after a stop";
+}
+
+TEST_F(StagesTest, PostersArriveWhileTheLookupsGoOnAndTheWorkersEndAfterThem) {
+    AddMovie(u"Alpha"_s);
+    AddMovie(u"Beta"_s);
+    for (const MovieRecord& movie : library->Movies) {
+        const QString picture = u"http://img.test/"_s + movie.DisplayTitle + u".jpg"_s;
+        server.Serve(picture, NoisyJpeg(200, 300), "image/jpeg");
+        ServeLookup(server, movie, {u"found"_s, {picture}});
+    }
+    // Beta's lookup cannot end before Alpha's poster is on disk: only a worker running beside the
+    // lookups can store it.
+    const QString alphaPoster = library->Movies[0].FilePath + u".jpg"_s;
+    const QString betaPoster = library->Movies[1].FilePath + u".jpg"_s;
+    server.Hold(InfoPageUrl(library->Movies[1]));
+    std::thread pipeline([this] { EXPECT_TRUE(RunLookupsWithWorkers(library)); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!QFileInfo::exists(alphaPoster) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(QFileInfo::exists(alphaPoster));
+    EXPECT_EQ(library->Counts.LookupsDone, 1);
+    server.Release(InfoPageUrl(library->Movies[1]));
+    pipeline.join();
+    JoinWorkerThreads(*library);
+    EXPECT_TRUE(QFileInfo::exists(betaPoster)) << "a movie queued after the others waited is still taken";
+    EXPECT_TRUE(library->PosterQueue.empty());
+    EXPECT_EQ(library->Counts.PostersDone, 2);
+    for (int slot = 1; slot <= WorkerCount; ++slot)
+        EXPECT_TRUE(library->ThreadDone[slot]) << slot;
+}
+
+TEST_F(StagesTest, AUsersOwnSearchOffersResultsAndOnlyAPickedOneIsReadIntoTheMovie) {
+    MovieRecord& movie = AddMovie(u"Obscure"_s, NothingExtracted);
+    ServeLookup(server, movie, {u"found it"_s, {}});
+    const QString words = u"黑暗 骑士"_s;
+    server.Serve(
+        SearchAddress(u"bing"_s, words),
+        (u"<html><body><h2><a href=\""_s + InfoPageUrl(movie) +
+         u"\">黑暗骑士 &amp; <b>影评</b></a></h2><a href=\"http://other.test/x.html\">别的</a></body></html>"_s)
+            .toUtf8());
+
+    EXPECT_FALSE(QueueIdentifySearch(*library, movie.FilePath + u"x"_s, words));
+    EXPECT_FALSE(QueueIdentifySearch(*library, movie.FilePath, u"  "_s));
+    ASSERT_TRUE(QueueIdentifySearch(*library, movie.FilePath, words));
+    ASSERT_TRUE(ServeOneIdentify(*library));
+    std::vector<LookupCandidate> found = library->UserLookups.value(movie.FilePath).Found;
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].Title, u"黑暗骑士 & 影评"_s);
+    EXPECT_EQ(found[0].Site, u"films.test"_s);
+    EXPECT_EQ(found[0].Url, InfoPageUrl(movie));
+    EXPECT_EQ(library->UserLookups.value(movie.FilePath).State, u"searched"_s);
+
+    // A page may ask only for what the search found.
+    EXPECT_FALSE(QueueIdentifyPick(*library, movie.FilePath, u"http://elsewhere.test/"_s));
+    ASSERT_TRUE(QueueIdentifyPick(*library, movie.FilePath, InfoPageUrl(movie)));
+    ASSERT_TRUE(ServeOneIdentify(*library));
+    EXPECT_FALSE(ServeOneIdentify(*library));
+    EXPECT_TRUE(movie.Overview.contains(u"found it"_s));
+    EXPECT_EQ(CleanFieldValue(movie.Title), u"obscure"_s);
+    EXPECT_FALSE(library->UserLookups.contains(movie.FilePath));
+    EXPECT_EQ(library->LookupSummary, u"查找完成：找到 1 部，未找到 0 部"_s);
+    MovieRecord stored;
+    stored.FilePath = movie.FilePath;
+    ReadMovieXml(stored);
+    EXPECT_EQ(stored.Overview, movie.Overview);
+    EXPECT_TRUE(changed.contains(movie.FilePath));
 }
 
 TEST_F(StagesTest, UpdateNoticeIsStoredCleanedAndShownOnTheWall) {
