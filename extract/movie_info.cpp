@@ -181,6 +181,5 @@ bool ExtractMovieInfo(MovieRecord& record, QString page) {
     if (collecting)
         sorter.Take(line);
     sorter.Finish();
-    WriteMovieXml(record);
     return true;
 }

@@ -10,5 +10,5 @@ inline constexpr char16_t NoInformationFoundText[] = u"错误：没有找到资�
 // into lines at "<br>" breaks and line feeds; a line whose first characters name a field (the label
 // table) replaces that field whole, label included; every other line, and every line of 255
 // characters or more, goes to Overview, which is rebuilt each time. Collection stops at the download
-// section. Saves the metadata file. Works on the given record only; always returns true.
+// section. Writes no file: the caller stores the result. Works on the given record only; always returns true.
 bool ExtractMovieInfo(MovieRecord& record, QString page);

@@ -26,6 +26,9 @@ struct MovieRecord {
     QString Overview;
     QString Notes;
     QString watched;
+    // Empty while the movie's side files (metadata, posters, thumbnails) lie beside the video; else
+    // the folder of the local store that keeps them, because the video's folder cannot be written.
+    QString StoreFolder;
 
     bool operator==(const MovieRecord&) const = default;
 };

@@ -6,6 +6,7 @@
 #include "pages/page_file.h"
 #include "pages/text_codec.h"
 #include "pages/wall_item.h"
+#include "pages/wall_notices.h"
 
 #include <QDir>
 #include <QHash>
@@ -96,8 +97,8 @@ QString BuildWallPage(MovieLibrary& library) {
         std::lock_guard lock(library.RecordsMutex);
         records = library.Movies;
         notice = library.UpdateNotice;
-        if (!library.FolderListNotice.isEmpty())
-            notice = EscapeHtml(library.FolderListNotice) + u' ' + notice;
+        if (const QString head = WallHeadNotices(library); !head.isEmpty())
+            notice = head + u' ' + notice;
     }
     const QString count = u' ' + QString::number(records.size()) + u" 部视频 "_s + notice;
     // Converted to UTF-8 chunk by chunk on the item threads: the page of a large collection runs to megabytes.

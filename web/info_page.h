@@ -21,6 +21,6 @@ MainTextRegion LocateMainText(const QString& page);
 // Tries one candidate information page: downloads it to "tempdown.html", keeps a copy beside the video
 // (FilePath + ".info.htm"), decodes it by its declared charset and locates its main text. When one is
 // found, stores the page's ftp links, picture addresses and address in the record, extracts the fields
-// from the main text (which saves the metadata file) and returns true. Works on the given record only.
+// from the main text and returns true. Works on the given record only.
 // A stop request makes it return false without touching the record.
 bool FetchInfoPage(MovieRecord& record, const QString& url, const std::atomic<bool>* stop = nullptr);

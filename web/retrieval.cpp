@@ -79,7 +79,6 @@ int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop) {
         // Without any results page (no network, or both engines asking for a verification code) the
         // movie was never really searched; this text has it looked up again at the next start.
         record.Overview = QString::fromUtf16(searched ? NothingExtractedText : SearchFailedText);
-        WriteMovieXml(record);
     }
     return 1;
 }

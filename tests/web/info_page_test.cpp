@@ -161,7 +161,7 @@ TEST_F(FetchInfoPageTest, ReadsAGbkPageIntoTheRecord) {
     EXPECT_EQ(record.picurl, SamplePage::Pictures);
 
     EXPECT_EQ(folder.read(u"The.Dark.Knight.mkv.info.htm"_s), bytes);
-    EXPECT_TRUE(QFile::exists(record.FilePath + u".xml"_s));
+    EXPECT_FALSE(QFile::exists(record.FilePath + u".xml"_s)); // the caller stores the result, once
     EXPECT_TRUE(QFile::exists(u"tempdown.html"_s));
 }
 
