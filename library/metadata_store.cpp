@@ -44,12 +44,11 @@ MovieRecord TheirsOf(const MovieLibrary& library, const MovieRecord& base, const
 // Writes to the local store; `now` is the file beside the video the store's version starts from,
 // kept as the base of the merge the scan makes once the folder can be written again.
 bool WriteToLocalStore(MovieRecord& merged, const CurrentFile& now) {
-    if (merged.StoreFolder.isEmpty()) {
-        const QString folder = LocalStoreFolderOf(merged.FilePath);
-        if (folder.isEmpty() || !MakeLocalStoreFolder(folder, merged.FilePath))
-            return false;
-        merged.StoreFolder = folder;
-    }
+    // Made again if the user cleared the cache during the run.
+    const QString folder = merged.StoreFolder.isEmpty() ? LocalStoreFolderOf(merged.FilePath) : merged.StoreFolder;
+    if (folder.isEmpty() || !MakeLocalStoreFolder(folder, merged.FilePath))
+        return false;
+    merged.StoreFolder = folder;
     if (now.Beside && now.Stamp.Exists && !WriteFileAtomically(MetadataPath(merged) + u".base"_s, now.Bytes))
         return false;
     return WriteMovieXml(merged);
