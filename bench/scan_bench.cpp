@@ -7,13 +7,20 @@
 //   scan_bench scan ROOT
 //       runs stage 1 once on a "dirs.txt" naming ROOT; prints the videos found, the time and the
 //       peak resident memory
+//   scan_bench to-store VIEW SOURCE
+//       moves every metadata file of the collection at SOURCE into the local store, as a run over a
+//       read-only share would have kept it, with a poster beside it; VIEW is where the collection is
+//       seen (a read-only mount of SOURCE, or SOURCE itself), and the store is keyed by those paths
 //   scan_bench [benchmark flags]
 //       the same scan as a Google Benchmark, on a small collection it generates itself
+#include "library/atomic_file.h"
+#include "library/local_store.h"
 #include "library/movie_xml.h"
 #include "pipeline/build_thread.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -127,6 +134,28 @@ size_t ScanOnce(const QString& root) {
     return library.Movies.size();
 }
 
+// Returns the number of metadata files moved, or -1 on a failure.
+int MoveToStore(const QString& view, const QString& source) {
+    const QByteArray poster(2000, 'j');
+    int moved = 0;
+    QDirIterator files(view, {u"*.xml"_s}, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString xml = files.next();
+        const QString video = xml.chopped(4);
+        const QString entry = LocalStoreFolderOf(video);
+        QFile file(xml);
+        if (entry.isEmpty() || !MakeLocalStoreFolder(entry, video) || !file.open(QIODevice::ReadOnly))
+            return -1;
+        const QString name = video.mid(video.lastIndexOf(u'/') + 1);
+        if (!WriteFileAtomically(entry + u'/' + name + u".xml"_s, file.readAll()) ||
+            !WriteFileAtomically(entry + u'/' + name + u".jpg"_s, poster) ||
+            !QFile::remove(source + xml.mid(view.size())))
+            return -1;
+        ++moved;
+    }
+    return moved;
+}
+
 long PeakResidentKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -160,6 +189,12 @@ int main(int argc, char** argv) {
             return 2;
         }
         return Generate(QFile::decodeName(argv[2]), shape) ? 0 : 1;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "to-store") == 0) {
+        const int moved = MoveToStore(QFileInfo(QFile::decodeName(argv[2])).absoluteFilePath(),
+                                      QFileInfo(QFile::decodeName(argv[3])).absoluteFilePath());
+        std::printf("metadata files moved to %s: %d\n", qPrintable(LocalStoreRoot()), moved);
+        return moved < 0 ? 1 : 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "scan") == 0) {
         QElapsedTimer timer;

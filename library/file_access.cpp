@@ -13,7 +13,7 @@ bool PathExists(const QString& path) {
     return !path.isEmpty() && ::stat(EncodeFileName(path).constData(), &st) == 0;
 }
 
-bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
+bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes, struct stat* info) {
     // O_NONBLOCK: a named pipe in place of the file must not hang the scan; it is refused below.
     const int fd = ::openat(folderFd, EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -32,6 +32,8 @@ bool ReadWholeFile(int folderFd, const QString& path, QByteArray& bytes) {
             done += got;
         }
         bytes.truncate(done); // a file that shrank while it was read
+        if (info)
+            *info = st;
     }
     ::close(fd);
     return ok;

@@ -1,10 +1,12 @@
 #include "library/folder_scan.h"
 
 #include "library/file_name.h"
+#include "library/local_store.h"
 #include "library/lower_case.h"
 #include "library/movie_xml.h"
 #include "library/name_order.h"
 #include "library/network_share.h"
+#include "library/scan_metadata.h"
 #include "library/split_string.h"
 #include "library/title.h"
 
@@ -68,19 +70,8 @@ void ScanNetworkLine(MovieLibrary& library, const QString& line) {
     ScanFolder(library, local);
 }
 
-// The metadata file is looked for in the folder's own listing first: most videos have none, and the
-// failed opens would cost more than the rest of the scan. Same outcome as ReadMovieXml.
-void ReadListedMetadata(MovieRecord& record, int folderFd, const QSet<QString>& metadataNames) {
-    const QString exact = record.FileName + u".xml"_s;
-    if (metadataNames.contains(exact) && ReadMovieXmlAt(record, folderFd, exact))
-        return;
-    const QString lowered = exact.toLower();
-    if (lowered != exact && metadataNames.contains(lowered))
-        ReadMovieXmlAt(record, folderFd, lowered);
-}
-
 void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullPath, const QString& name, int folderFd,
-              const QSet<QString>& metadataNames) {
+              const QSet<QString>& metadataNames, const StoreListing& store) {
     MovieRecord record;
     record.FilePath = fullPath;
     record.FileName = name;
@@ -88,7 +79,8 @@ void AddVideo(MovieLibrary& library, const QString& folder, const QString& fullP
     // The title is what the user reads and what the web is searched for: a GBK name shows as its text.
     record.DisplayTitle = TitleFromFileName(ReadableFileName(name));
     record.SearchKey = LowerCase(ReadableFileName(fullPath));
-    ReadListedMetadata(record, folderFd, metadataNames);
+    ReadListedMetadata(library, record, folderFd, metadataNames);
+    ReadStoredMetadata(library, record, folderFd, store);
     library.Movies.push_back(std::move(record));
 }
 
@@ -162,7 +154,8 @@ bool BelongsToVideo(const QString& picture, const QSet<QString>& loweredVideos) 
 
 // `folder` is the string as received (the summary's Path and the records' Folder); `listed` is the
 // cleaned path that is actually listed.
-void ScanTree(MovieLibrary& library, const QString& folder, const QString& listed, std::set<FolderIdentity>& entered) {
+void ScanTree(MovieLibrary& library, const QString& folder, const QString& listed, std::set<FolderIdentity>& entered,
+              const StoreListing& store) {
     // A window closed during a long scan must not wait for it: the partial library is dropped.
     if (library.StopRequested)
         return;
@@ -199,7 +192,7 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
             ++summary.SubfolderCount;
             const QString fullPath = prefix + entry.Name;
             if (!IsSkippedFolder(fullPath))
-                ScanTree(library, fullPath, fullPath, entered);
+                ScanTree(library, fullPath, fullPath, entered, store);
             continue;
         }
         const bool longName = entry.Name.size() >= 4;
@@ -208,7 +201,7 @@ void ScanTree(MovieLibrary& library, const QString& folder, const QString& liste
             int64_t modified = 0;
             size = FileSize(fd, entry.Name, modified);
             if (size > MinimumVideoBytes) {
-                AddVideo(library, folder, prefix + entry.Name, entry.Name, fd, metadataNames);
+                AddVideo(library, folder, prefix + entry.Name, entry.Name, fd, metadataNames, store);
                 library.Movies.back().ModifiedTime = modified;
                 loweredVideos.insert(entry.Name.toLower());
                 ++summary.VideoCount;
@@ -273,7 +266,8 @@ void ScanFolder(MovieLibrary& library, const QString& folder) {
     if (listed.isEmpty())
         return;
     std::set<FolderIdentity> entered;
-    ScanTree(library, folder, listed, entered);
+    const StoreListing store{LocalStoreEntries(), LocalStoreRoot()};
+    ScanTree(library, folder, listed, entered, store);
 }
 
 bool IsVideoFile(const QString& path) {

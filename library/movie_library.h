@@ -1,10 +1,12 @@
 #pragma once
 
+#include "library/metadata_stamp.h"
 #include "library/movie_record.h"
 #include "library/wall_choice.h"
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <atomic>
 #include <condition_variable>
@@ -60,6 +62,13 @@ struct WorkCounts {
     std::atomic<int> ListedFoldersRead{0}; // lines of "dirs.txt" whose folder could be listed
 };
 
+// The metadata file version a movie's record came from (read by the scan or written since), for the
+// three-way merge of the next write.
+struct MetadataVersion {
+    MetadataStamp Stamp;
+    MovieRecord Fields;
+};
+
 // The collection and everything the background threads share with the window.
 // Owned through std::shared_ptr so that a thread still running at close keeps it alive.
 struct MovieLibrary {
@@ -101,6 +110,14 @@ struct MovieLibrary {
     // Taken before RecordsMutex by whoever stores a record together with its metadata file (an edit,
     // a lookup's result), so the file and the record end up holding the same version.
     std::mutex MetadataMutex;
+    // Keyed by FilePath, guarded by MetadataMutex: the version of each movie's metadata file last
+    // read or written, and the record as an open edit form showed it (what the user's changes are
+    // measured against).
+    QHash<QString, MetadataVersion> MetadataVersions;
+    QHash<QString, MovieRecord> EditFormBases;
+    // Lines of "dirs.txt" whose folder could not be read at start, as the status bar shows them; set
+    // by the scan, then guarded by RecordsMutex.
+    QStringList UnreadFolders;
     // Serialises the writers of "detail.html" (the window and the retry service).
     std::mutex DetailPageMutex;
 

@@ -27,6 +27,9 @@ struct MovieRecord {
     QString Notes;
     QString watched;
     int64_t ModifiedTime = 0; // the video file's modification time (seconds since 1970), from the scan
+    // Empty while the movie's side files (metadata, posters, thumbnails) lie beside the video; else
+    // the folder of the local store that keeps them, because the video's folder cannot be written.
+    QString StoreFolder;
 
     bool operator==(const MovieRecord&) const = default;
 };

@@ -49,10 +49,6 @@ QByteArray Utf16LeBytes(const QString& text) {
     return bytes;
 }
 
-QString MetadataPath(const MovieRecord& record) {
-    return record.FilePath + u".xml"_s;
-}
-
 // The same path with its file-name part lower-cased.
 QString LowerCaseNamePath(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
@@ -112,6 +108,16 @@ void KeepForeignFile(const QString& path) {
 
 } // namespace
 
+QString SideFileBase(const MovieRecord& record) {
+    if (record.StoreFolder.isEmpty())
+        return record.FilePath;
+    return record.StoreFolder + u'/' + record.FilePath.mid(record.FilePath.lastIndexOf(u'/') + 1);
+}
+
+QString MetadataPath(const MovieRecord& record) {
+    return SideFileBase(record) + u".xml"_s;
+}
+
 QString SearchKeyOf(const MovieRecord& record) {
     return LowerCase(ReadableFileName(record.FilePath) + record.Title + record.OriginalTitle + record.CountryOfOrigin +
                      record.ProductionYear + record.Genres + record.Overview + record.Notes);
@@ -135,7 +141,7 @@ bool WriteMovieXml(MovieRecord& record) {
 
 void ReadMovieXml(MovieRecord& record) {
     const QString path = MetadataPath(record);
-    if (!ReadMovieXmlAt(record, AT_FDCWD, path)) {
+    if (!ReadMovieXmlAt(record, AT_FDCWD, path) && record.StoreFolder.isEmpty()) {
         const QString lowered = LowerCaseNamePath(path);
         if (lowered != path)
             ReadMovieXmlAt(record, AT_FDCWD, lowered);
@@ -146,6 +152,11 @@ bool ReadMovieXmlAt(MovieRecord& record, int folderFd, const QString& fileName) 
     QByteArray bytes;
     if (!ReadWholeFile(folderFd, fileName, bytes))
         return false;
+    ParseMovieXml(record, bytes);
+    return true;
+}
+
+void ParseMovieXml(MovieRecord& record, const QByteArray& bytes) {
     const QString text = DetectTextEncoding(bytes) == TextEncoding::Utf8 ? Utf8Text(bytes) : Utf16LeText(bytes);
     const TagPositions tags = FindTags(text);
     for (size_t i = 0; i < ElementCount; ++i) {
@@ -161,5 +172,4 @@ bool ReadMovieXmlAt(MovieRecord& record, int folderFd, const QString& fileName) 
             field = CleanFieldValue(field);
     }
     record.SearchKey = SearchKeyOf(record);
-    return true;
 }

@@ -8,6 +8,11 @@
 // fixed template of twelve elements, found again by plain substring search (no XML parsing, no
 // escaping). Neither function locks: callers pass a record they own or hold the lock for.
 
+// Where the movie's side files are named from: FilePath beside the video, or the same file name in
+// the movie's StoreFolder. The metadata file is this + ".xml", the posters + ".jpg", + ".1.jpg", ...
+QString SideFileBase(const MovieRecord& record);
+QString MetadataPath(const MovieRecord& record);
+
 // Lower case of FilePath, Title, OriginalTitle, CountryOfOrigin, ProductionYear, Genres, Overview
 // and Notes run together: what the filter page searches.
 QString SearchKeyOf(const MovieRecord& record);
@@ -15,7 +20,7 @@ QString SearchKeyOf(const MovieRecord& record);
 // The file's exact bytes for `record`.
 QByteArray MovieXmlBytes(const MovieRecord& record);
 
-// Sets SearchKey, then replaces the metadata file atomically, so a crash or a full disk leaves the
+// Sets SearchKey, then replaces the metadata file (MetadataPath) atomically, so a crash or a full disk leaves the
 // old file intact. A file Reelboard did not write (another encoding, another tool's content) is first
 // kept as FilePath + ".xml.bak", unless that exists already. Returns false when the file could not be written (the
 // record keeps its values).
@@ -32,3 +37,6 @@ void ReadMovieXml(MovieRecord& record);
 // absolute), without the lower-case fallback; false when it cannot be opened (record untouched).
 // For the scan, which has the folder open already.
 bool ReadMovieXmlAt(MovieRecord& record, int folderFd, const QString& fileName);
+
+// The same on the file's bytes, already read.
+void ParseMovieXml(MovieRecord& record, const QByteArray& bytes);

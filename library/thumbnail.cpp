@@ -2,6 +2,8 @@
 
 #include "library/atomic_file.h"
 #include "library/file_access.h"
+#include "library/file_move.h"
+#include "library/local_store.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -76,8 +78,20 @@ QString MakeThumbnailOfExisting(const QString& picture) {
     const QString thumbnail = ThumbnailPath(picture);
     if (PathExists(thumbnail))
         return thumbnail;
+    // A picture in a folder that cannot be written has its thumbnail in the local store, under the
+    // picture's own entry; once the folder can be written it is moved beside the picture.
+    const QString entry = LocalStoreFolderOf(picture);
+    const QString kept = entry.isEmpty() ? QString() : entry + u'/' + thumbnail.mid(thumbnail.lastIndexOf(u'/') + 1);
+    if (!kept.isEmpty() && PathExists(kept)) {
+        if (!FolderWritable(thumbnail) || !MoveFileWithoutReplacing(kept, thumbnail))
+            return kept;
+        RemoveLocalStoreFolder(entry);
+        return thumbnail;
+    }
     const QImage image = ReadScaled(picture);
-    if (!image.isNull())
-        WriteJpeg(image, thumbnail);
+    if (image.isNull() || WriteJpeg(image, thumbnail) || kept.isEmpty())
+        return thumbnail;
+    if (MakeLocalStoreFolder(entry, picture) && WriteJpeg(image, kept))
+        return kept;
     return thumbnail;
 }

@@ -15,9 +15,10 @@ QString ThumbnailPath(const QString& picture);
 QSize ThumbnailSize(QSize picture);
 
 // Returns the thumbnail path of `picture`, making the thumbnail (JPEG, quality 90) when it does not
-// exist yet; an existing thumbnail is never remade. Empty when the picture does not exist. When the
-// picture cannot be decoded or the thumbnail cannot be written, nothing is written and the path is
-// still returned, so the next wall build tries again.
+// exist yet; an existing thumbnail is never remade. Empty when the picture does not exist. Where the
+// picture's folder cannot be written, the thumbnail is made in (and returned from) the local store.
+// When the picture cannot be decoded or the thumbnail cannot be written at all, nothing is written
+// and the path beside the picture is still returned, so the next wall build tries again.
 QString MakeThumbnail(QString picture);
 
 // MakeThumbnail for a picture the caller has just found to exist: one file test fewer per movie,

@@ -4,6 +4,7 @@
 #include "library/file_access.h"
 #include "library/file_name.h"
 #include "library/folder_scan.h"
+#include "library/movie_xml.h"
 #include "library/name_order.h"
 #include "pages/builtin_texts.h"
 #include "pages/card_marks.h"
@@ -123,9 +124,11 @@ QStringList DetailPictures(const MovieRecord& movie) {
                 pictures << folder + name;
         return PosterFirst(pictures, movie);
     }
-    const qsizetype slash = movie.FilePath.lastIndexOf(u'/');
-    const QString folder = movie.FilePath.left(slash + 1);
-    const QString prefix = movie.FilePath.mid(slash + 1);
+    // The movie's own posters: beside it, or in the local store that keeps its files.
+    const QString base = SideFileBase(movie);
+    const qsizetype slash = base.lastIndexOf(u'/');
+    const QString folder = base.left(slash + 1);
+    const QString prefix = base.mid(slash + 1);
     for (const QString& name : FileNamesIn(slash < 0 ? u"."_s : folder))
         if (name.startsWith(prefix) && name.endsWith(u"jpg"_s, Qt::CaseInsensitive) && !IsThumbnail(folder + name))
             pictures << folder + name;
@@ -137,6 +140,8 @@ QString BuildDetailPage(MovieLibrary& library, const MovieRecord& movie, const Q
     if (mode == DetailView) {
         std::lock_guard lock(library.RecordsMutex);
         choices = library.UserLookups.value(movie.FilePath);
+    } else {
+        NoteEditFormShown(library, movie);
     }
     const QString html = mode == DetailView ? DetailViewPage(movie, relatedItems, choices) : EditFormPage(movie);
     std::lock_guard lock(library.DetailPageMutex);

@@ -1,7 +1,7 @@
 #include "pages/edit.h"
 
 #include "library/file_name.h"
-#include "library/movie_xml.h"
+#include "library/metadata_store.h"
 #include "library/split_string.h"
 #include "pages/card_marks.h"
 #include "pages/detail_page.h"
@@ -10,13 +10,27 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Said in the status bar when an edit could not go where it belongs: never a silent loss.
+QString EditStatusText(const MetadataSave& save, const QString& title) {
+    if (save.Place == MetadataPlace::LocalStore)
+        return u"文件夹不能写入，信息已保存在本机:"_s + save.Path;
+    if (save.Place == MetadataPlace::Nowhere)
+        return u"信息未能保存:"_s + title;
+    return {};
+}
+
+} // namespace
+
 QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
     const QStringList parts = SplitString(argument, u'`');
     if (parts.size() < 10)
         return {};
 
     MovieRecord* record = nullptr;
-    MovieRecord edited;
+    MovieRecord current;
+    qsizetype field = 1;
     // Held until the file is written, so a lookup's result cannot be stored between the record and
     // its file.
     std::unique_lock files(library.MetadataMutex);
@@ -29,7 +43,7 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
         // The form turns a grave accent typed into a field into an apostrophe, but a path may hold
         // them: the form's path is everything before the last nine fields. Otherwise the first part
         // is the path and parts after the tenth are ignored.
-        qsizetype field = parts.size() - 9;
+        field = parts.size() - 9;
         auto found = find(parts.first(field).join(u'`'));
         if (found == library.Movies.end()) {
             field = 1;
@@ -38,25 +52,34 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
         if (found == library.Movies.end())
             return {};
         record = &*found;
-        record->Title = parts[field];
-        record->OriginalTitle = parts[field + 1];
-        record->CountryOfOrigin = parts[field + 2];
-        record->ProductionYear = parts[field + 3];
-        record->Rating = parts[field + 4];
-        record->Genres = parts[field + 5];
-        record->watched = parts[field + 6];
-        record->Overview = parts[field + 7];
-        record->Notes = parts[field + 8];
-        edited = *record;
+        current = *record;
     }
-    // The file is written from a copy, without the records lock; the key is made from what the
-    // record holds, so it always matches its values.
-    WriteMovieXml(edited);
+    MovieRecord edited = current;
+    edited.Title = parts[field];
+    edited.OriginalTitle = parts[field + 1];
+    edited.CountryOfOrigin = parts[field + 2];
+    edited.ProductionYear = parts[field + 3];
+    edited.Rating = parts[field + 4];
+    edited.Genres = parts[field + 5];
+    edited.watched = parts[field + 6];
+    edited.Overview = parts[field + 7];
+    edited.Notes = parts[field + 8];
+    // The user changed what the form showed; what a lookup, this computer or another one stored
+    // meanwhile stays, unless the user changed that field too.
+    const MovieRecord base = library.EditFormBases.take(current.FilePath);
+    const MetadataSave save =
+        SaveMetadata(library, base.FilePath.isEmpty() ? current : base, edited, MergeWinner::Ours);
     {
         std::lock_guard lock(library.RecordsMutex);
-        record->SearchKey = SearchKeyOf(*record);
+        CopyMetadata(*record, save.Merged);
+        record->SearchKey = save.Merged.SearchKey;
+        record->StoreFolder = save.Merged.StoreFolder;
+        edited = *record;
     }
     files.unlock();
+    const QString status = EditStatusText(save, edited.DisplayTitle);
+    if (!status.isEmpty())
+        ShowStatus(library, status);
     return BuildDetailPage(library, edited, QString(), DetailView);
 }
 
@@ -66,22 +89,42 @@ QString SetWatched(MovieLibrary& library, const QString& argument) {
         return {};
     const QString path = argument.mid(2);
     const QString value = argument[0] == u'1' ? QString::fromUtf16(WatchedMarkValue) : QString();
-    MovieRecord edited;
-    // As an edit stores it: record and file together, so a lookup running meanwhile keeps the mark.
+    // As an edit stores it: merged with the file as it is now, record and file together, so a lookup
+    // running meanwhile and another computer's save keep what they changed.
     std::unique_lock files(library.MetadataMutex);
+    MovieRecord current;
     {
         std::lock_guard lock(library.RecordsMutex);
         auto found = std::find_if(library.Movies.begin(), library.Movies.end(),
                                   [&](const MovieRecord& m) { return m.FilePath == path; });
         if (found == library.Movies.end())
             return {};
-        found->watched = value;
-        found->SearchKey = SearchKeyOf(*found);
-        edited = *found;
+        current = *found;
     }
-    WriteMovieXml(edited);
+    MovieRecord edited = current;
+    edited.watched = value;
+    const MetadataSave save = SaveMetadata(library, current, edited, MergeWinner::Ours);
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        auto found = std::find_if(library.Movies.begin(), library.Movies.end(),
+                                  [&](const MovieRecord& m) { return m.FilePath == path; });
+        if (found != library.Movies.end()) {
+            CopyMetadata(*found, save.Merged);
+            found->SearchKey = save.Merged.SearchKey;
+            found->StoreFolder = save.Merged.StoreFolder;
+            edited = *found;
+        }
+    }
     files.unlock();
+    const QString status = EditStatusText(save, edited.DisplayTitle);
+    if (!status.isEmpty())
+        ShowStatus(library, status);
     return BuildDetailPage(library, edited, QString(), DetailView);
+}
+
+void NoteEditFormShown(MovieLibrary& library, const MovieRecord& movie) {
+    std::lock_guard files(library.MetadataMutex);
+    library.EditFormBases.insert(movie.FilePath, movie);
 }
 
 QString FormPath(const QString& filePath) {

@@ -7,7 +7,9 @@
 // Stores the edit form's answer: the movie's FilePath and nine new field values (Title, OriginalTitle,
 // CountryOfOrigin, ProductionYear, Rating, Genres, watched, Overview, Notes) joined by grave accents.
 // A FilePath that holds grave accents is found as everything before the last nine fields.
-// Saves the metadata file and writes the movie's detail view. Returns that page's path, or the empty
+// Saves the metadata file, merged with what others wrote since the form was shown (the user's own
+// changes win), beside the video or, when that cannot be written, in the local store (said in the
+// status bar); then writes the movie's detail view. Returns that page's path, or the empty
 // string when the argument has fewer than ten parts or names no movie (nothing changes then), or when
 // the page could not be written. Takes RecordsMutex while it touches the record.
 QString EditMovieInfo(MovieLibrary& library, const QString& argument);
@@ -19,6 +21,9 @@ inline constexpr int WatchedCommand = 107;
 // and metadata file together), and writes its detail view. Returns that page's path, or the empty
 // string for an argument of another form or a path that names no movie.
 QString SetWatched(MovieLibrary& library, const QString& argument);
+
+// Remembers the record as an edit form shows it: the next edit of the movie is measured against it.
+void NoteEditFormShown(MovieLibrary& library, const MovieRecord& movie);
 
 // The path as the edit form holds it, in an HTML value: such a value cannot hold a file-name byte
 // that is not UTF-8 (library/file_name.h), so each of those is U+FFFD there. Any other path is itself.

@@ -3,6 +3,7 @@
 #include "extract/labels.h"
 #include "library/file_access.h"
 #include "library/file_name.h"
+#include "library/movie_xml.h"
 #include "library/thumbnail.h"
 #include "pages/card_marks.h"
 #include "pages/escape.h"
@@ -61,7 +62,7 @@ QString BracketText(const MovieRecord& record) {
 }
 
 QString WallPicture(const MovieRecord& record) {
-    const QString poster = record.FilePath + u".jpg"_s;
+    const QString poster = SideFileBase(record) + u".jpg"_s;
     if (record.FolderVideoCount < 2) {
         // The scan found no picture in the folder: the poster downloaded since is the movie's picture.
         if (record.FolderImage.isEmpty() && PathExists(poster))
@@ -76,7 +77,7 @@ QString WallPicture(const MovieRecord& record) {
 
 QString WallThumbnail(const MovieRecord& record) {
     if (record.FolderVideoCount >= 2) {
-        const QString poster = record.FilePath + u".jpg"_s;
+        const QString poster = SideFileBase(record) + u".jpg"_s;
         if (PathExists(poster))
             return MakeThumbnailOfExisting(poster);
     }

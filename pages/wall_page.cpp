@@ -7,6 +7,7 @@
 #include "pages/text_codec.h"
 #include "pages/wall_controls.h"
 #include "pages/wall_item.h"
+#include "pages/wall_notices.h"
 
 #include <QDir>
 #include <QHash>
@@ -108,8 +109,8 @@ QString BuildWallPage(MovieLibrary& library) {
         std::lock_guard lock(library.RecordsMutex);
         records = library.Movies;
         notice = library.UpdateNotice;
-        if (!library.FolderListNotice.isEmpty())
-            notice = EscapeHtml(library.FolderListNotice) + u' ' + notice;
+        if (const QString head = WallHeadNotices(library); !head.isEmpty())
+            notice = head + u' ' + notice;
         summary = library.LookupSummary;
         choice = library.Choice;
     }

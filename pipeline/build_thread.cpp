@@ -33,6 +33,14 @@ QString FolderListText(const QByteArray& bytes) {
     return text;
 }
 
+// A line as the wall's head names it: without the byte-order mark, the blanks or a password.
+QString ShownFolderLine(const QString& line) {
+    QString shown = LineForStatus(line).trimmed();
+    if (shown.startsWith(QChar(0xFEFF)))
+        shown = shown.mid(1).trimmed();
+    return shown;
+}
+
 // Stage 4. StopRequested is left alone: it starts false with the library, and clearing it here would
 // undo a close that came during the scan.
 void AnnounceLibraryReady(MovieLibrary& library) {
@@ -81,6 +89,8 @@ void ScanListedFolders(MovieLibrary& library) {
         ScanListedFolder(library, line);
         if (library.Counts.FoldersScanned > scannedBefore)
             ++library.Counts.ListedFoldersRead;
+        else if (const QString shown = ShownFolderLine(line); !shown.isEmpty() && !library.StopRequested)
+            library.UnreadFolders.append(shown); // named in the wall's head; its line stays in "dirs.txt"
     }
 }
 

@@ -54,10 +54,29 @@ int PosterWorkerThread(MovieLibrary& library) {
     return 1;
 }
 
-bool StorePoster(MovieLibrary& library, const MovieRecord& movie) {
-    ShowWorkerStatus(library, u"下载图片:"_s + movie.DisplayTitle);
+namespace {
+
+// The posters went to the local store: the movie's side files are kept there from now on.
+void KeepInLocalStore(MovieLibrary& library, const QString& filePath, const QString& storeFolder) {
+    std::lock_guard files(library.MetadataMutex);
+    std::lock_guard lock(library.RecordsMutex);
+    for (MovieRecord& record : library.Movies)
+        if (record.FilePath == filePath && record.StoreFolder.isEmpty())
+            record.StoreFolder = storeFolder;
+}
+
+} // namespace
+
+bool StorePoster(MovieLibrary& library, const MovieRecord& queued) {
+    ShowWorkerStatus(library, u"下载图片:"_s + queued.DisplayTitle);
+    MovieRecord movie = queued;
+    QString storeFolder;
     // The folder's picture was on the wall from the start: nothing new, and nothing stored.
-    const bool stored = DownloadPoster(movie, &library.StopRequested) && !FolderPictureServes(movie);
+    const bool stored = DownloadPoster(movie, &library.StopRequested, &storeFolder) && !FolderPictureServes(movie);
+    if (!storeFolder.isEmpty()) {
+        movie.StoreFolder = storeFolder;
+        KeepInLocalStore(library, movie.FilePath, storeFolder);
+    }
     if (stored) {
         ++library.Counts.PostersStored;
         // Made here rather than by the window, which shows the new picture at once.

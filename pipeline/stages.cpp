@@ -1,6 +1,6 @@
 #include "pipeline/stages.h"
 
-#include "library/movie_xml.h"
+#include "library/metadata_store.h"
 #include "pages/wall_page.h"
 #include "pipeline/download_workers.h"
 #include "pipeline/identify.h"
@@ -35,41 +35,32 @@ MovieRecord CopyRecord(MovieLibrary& library, const MovieRecord& record) {
     return record;
 }
 
-// The fields a lookup may produce: the ones the metadata file stores.
-constexpr QString MovieRecord::*LookupFields[] = {
-    &MovieRecord::Title,   &MovieRecord::OriginalTitle, &MovieRecord::CountryOfOrigin, &MovieRecord::ProductionYear,
-    &MovieRecord::Rating,  &MovieRecord::Genres,        &MovieRecord::Overview,        &MovieRecord::Notes,
-    &MovieRecord::watched, &MovieRecord::infourl,       &MovieRecord::movieurl,        &MovieRecord::picurl,
-};
-
-// The lookup runs on a copy with no lock held (it downloads). Its result is merged into the record as
-// it is now: a field the lookup changed replaces the record's, unless the user changed that field
-// while the lookup ran; the user's value wins. `copy` is left holding what was stored.
-// Returns the notes of the sites that refused the lookup.
+// The lookup runs on a copy with no lock held (it downloads) and writes nothing itself. Its result
+// reaches the metadata file once, merged three ways with the file as it is now: a field that the user,
+// another computer or another lookup changed meanwhile keeps that value. The record then holds what
+// the file holds. `copy` is left holding what was stored. Returns the notes of the sites that refused
+// the lookup.
 QStringList LookUp(MovieLibrary& library, MovieRecord& record, MovieRecord& copy) {
     const MovieRecord before = copy;
     QStringList refusals;
     FetchMovieInfo(copy, &library.StopRequested, &refusals);
-    // The lookup may have written its own version of the metadata file, over an edit saved meanwhile:
-    // the merged record is written once more and stored in one step, so file and record agree.
     std::lock_guard files(library.MetadataMutex);
-    MovieRecord merged;
+    // A lookup cut short by a stop found nothing, and an unchanged one has nothing to store.
+    if (SameMetadata(copy, before)) {
+        std::lock_guard lock(library.RecordsMutex);
+        copy = record;
+        return refusals;
+    }
     {
         std::lock_guard lock(library.RecordsMutex);
-        merged = record;
+        copy.StoreFolder = record.StoreFolder; // a poster may have sent the movie's files to the store
     }
-    // A lookup cut short by a stop found nothing, and an unchanged one has nothing to store.
-    if (copy == before && merged == before)
-        return refusals;
-    for (QString MovieRecord::*field : LookupFields)
-        if (copy.*field != before.*field && merged.*field == before.*field)
-            merged.*field = copy.*field;
-    WriteMovieXml(merged);
+    const MetadataSave save = SaveMetadata(library, before, copy, MergeWinner::Theirs);
     std::lock_guard lock(library.RecordsMutex);
-    // Only the metadata fields and the key: nothing else of the record is the lookup's.
-    for (QString MovieRecord::*field : LookupFields)
-        record.*field = merged.*field;
-    record.SearchKey = merged.SearchKey;
+    // Only the metadata fields, the key and their place: nothing else of the record is the lookup's.
+    CopyMetadata(record, save.Merged);
+    record.SearchKey = save.Merged.SearchKey;
+    record.StoreFolder = save.Merged.StoreFolder;
     copy = record;
     return refusals;
 }

@@ -1,19 +1,16 @@
 #include "web/poster.h"
 
 #include "library/file_access.h"
-#include "library/file_mode.h"
-#include "library/file_name.h"
+#include "library/file_move.h"
+#include "library/local_store.h"
+#include "library/movie_xml.h"
 #include "library/split_string.h"
 #include "web/poster_format.h"
 #include "web/ydown.h"
 
 #include <QDir>
 #include <QFile>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -22,52 +19,25 @@ namespace {
 
 constexpr int64_t MinimumPosterSize = 20000;
 
-QString PosterTarget(const QString& filePath, int count) {
+QString PosterTarget(const QString& base, int count) {
     if (count == 0)
-        return filePath + u".jpg"_s;
-    return filePath + u'.' + QString::number(count) + u".jpg"_s;
+        return base + u".jpg"_s;
+    return base + u'.' + QString::number(count) + u".jpg"_s;
 }
 
-// rename() that never replaces an existing `to`. Falls back to a plain check-then-rename on file
-// systems without the no-replace flag.
-bool RenameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return false;
-    struct stat st {};
-    if (::stat(to.constData(), &st) == 0)
-        return false;
-    return ::rename(from.constData(), to.constData()) == 0;
-}
-
-// Moves a finished download to its poster name. The poster appears whole or not at all, since the wall
-// may be making its thumbnail at the same moment, and an existing poster is never replaced (two calls
-// for the same movie may overlap). The working folder and the video usually lie on different file
-// systems: then the bytes are first copied beside the target.
-bool MovePoster(const QString& from, const QString& to) {
-    const QByteArray source = EncodeFileName(from);
-    const QByteArray target = EncodeFileName(to);
-    // The download's temporary file is private.
-    ::chmod(source.constData(), NewFileMode());
-    if (RenameWithoutReplacing(source, target))
-        return true;
-    if (errno != EXDEV)
-        return false;
-    QByteArray part = target + ".XXXXXX";
-    const int fd = mkstemp(part.data());
-    if (fd < 0)
-        return false;
-    ::fchmod(fd, NewFileMode());
-    QByteArray bytes;
-    bool copied = ReadWholeFile(AT_FDCWD, from, bytes) && WriteAll(fd, bytes);
-    copied = ::close(fd) == 0 && copied;
-    if (!copied || !RenameWithoutReplacing(part, target)) {
-        ::unlink(part.constData());
-        return false;
-    }
-    QFile::remove(from);
-    return true;
+// Where the posters go: beside the video, or, when its folder cannot be written and holds no poster
+// of it, the local store (whose folder is then put in `storeFolder`).
+QString PosterBase(const MovieRecord& movie, QString& storeFolder) {
+    const QString base = SideFileBase(movie);
+    if (!movie.StoreFolder.isEmpty() || FolderWritable(base) || PathExists(base + u".jpg"_s))
+        return base;
+    const QString folder = LocalStoreFolderOf(movie.FilePath);
+    if (folder.isEmpty() || !MakeLocalStoreFolder(folder, movie.FilePath))
+        return base;
+    storeFolder = folder;
+    MovieRecord kept = movie;
+    kept.StoreFolder = folder;
+    return SideFileBase(kept);
 }
 
 } // namespace
@@ -102,19 +72,23 @@ bool FolderPictureServes(const MovieRecord& movie) {
     return movie.FolderVideoCount == 1 && !movie.FolderImage.isEmpty();
 }
 
-bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
+bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop, QString* storeFolder) {
     if (FolderPictureServes(movie))
         return true;
 
+    QString store;
+    const QString base = PosterBase(movie, store);
     bool stored = false;
     int count = 0;
     for (const QString& entry : SplitString(movie.picurl, u'`')) {
+        if (stop && *stop)
+            break;
         // An entry may list other addresses of the same picture, separated by blanks: the first that
         // arrives whole is kept.
         for (const QString& address : entry.split(u' ', Qt::SkipEmptyParts)) {
             if (stop && *stop)
-                return stored;
-            const QString target = PosterTarget(movie.FilePath, count);
+                break;
+            const QString target = PosterTarget(base, count);
             // An existing poster is kept; the next entry aims at the same target.
             if (PathExists(target))
                 break;
@@ -131,7 +105,7 @@ bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
             if (complete) {
                 // A failed move (the poster appeared meanwhile, a read-only folder) still uses up the
                 // number, but is not reported as stored.
-                if (MovePoster(temporary, target))
+                if (MoveFileWithoutReplacing(temporary, target))
                     stored = true;
                 ++count;
             }
@@ -140,5 +114,7 @@ bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop) {
                 break;
         }
     }
+    if (stored && storeFolder)
+        *storeFolder = store;
     return stored;
 }

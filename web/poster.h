@@ -13,8 +13,10 @@ bool IsCompleteJpeg(const QString& path, int64_t minimumSize);
 // next as FilePath + ".1.jpg", ".2.jpg", ... Only complete JPEG files over 20 000 bytes are kept, an
 // existing poster is never replaced, and a movie alone in a folder with pictures of its own is skipped.
 // True when skipped that way or when at least one poster was stored. `stop` (may be null) aborts the
-// transfer in progress and skips the remaining addresses.
-bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop = nullptr);
+// transfer in progress and skips the remaining addresses. The posters go where the movie's side files
+// are (SideFileBase); a folder that cannot be written sends them to the local store, and
+// `storeFolder` (may be null) then gets the store folder that holds them.
+bool DownloadPoster(const MovieRecord& movie, const std::atomic<bool>* stop = nullptr, QString* storeFolder = nullptr);
 
 // A movie alone in its folder whose scan found a picture there that is not one of its own posters:
 // that picture is its poster, and DownloadPoster reports it as had without fetching anything. Its own

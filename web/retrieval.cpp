@@ -72,12 +72,11 @@ int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop, QStringLi
         }
     }
 
-    bool found = false;
     for (const QString& candidate : std::as_const(candidates)) {
         if (Stopped(stop))
             break;
         QString refusal;
-        if ((found = FetchInfoPage(record, candidate, stop, &refusal)))
+        if (FetchInfoPage(record, candidate, stop, &refusal))
             break;
         if (!refusal.isEmpty())
             refused.append(refusal);
@@ -93,14 +92,10 @@ int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop, QStringLi
         // A site that refused may well hold the movie: it was not really looked up, and the text that
         // has it looked up again at the next start says so.
         record.Overview = QString::fromUtf16(SearchFailedText);
-        found = true;
     } else if (record.Overview.isEmpty()) {
         // Without any results page (no network, or both engines asking for a verification code) the
         // movie was never really searched; this text has it looked up again at the next start.
         record.Overview = QString::fromUtf16(searched ? NothingExtractedText : SearchFailedText);
-        found = true;
     }
-    if (found)
-        WriteMovieXml(record);
     return 1;
 }

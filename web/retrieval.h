@@ -21,9 +21,9 @@ QString FindInfoUrl(const MovieRecord& record, QStringList& links, const std::at
 
 // The whole web lookup of one movie, on the record given (the caller runs it on a copy and stores the
 // result): the preferred link first, then every other distinct link in the order found, until one
-// page yields a main text, whose fields are extracted and saved. When nothing was found and Overview
-// is still empty, Overview gets an error text and the metadata file is saved. A site that refused (an
-// engine or a candidate page) is no answer: when no information was found, Overview gets the text that
-// has the movie looked up again at the next start, and `refusals` (when given) notes who refused and
-// why. Always returns 1.
+// page gives a title or an overview. When nothing was found and Overview is still empty, Overview gets
+// an error text. A site that refused (an engine or a candidate page) is no answer: when no information
+// was found, Overview gets the text that has the movie looked up again at the next start, and
+// `refusals` (when given) notes who refused and why. Writes no metadata file: the caller stores the
+// result once. Always returns 1.
 int FetchMovieInfo(MovieRecord& record, const std::atomic<bool>* stop = nullptr, QStringList* refusals = nullptr);
