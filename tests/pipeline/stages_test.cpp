@@ -172,7 +172,8 @@ TEST_F(StagesTest, ARefusingSiteIsSkippedAndItsMovieLeftForAnotherLookup) {
     EXPECT_EQ(saved.Overview, SearchFailed);
     EXPECT_EQ(statuses, (QStringList{u"下载信息:film a"_s, u"下载信息成功:film a"_s, u"下载信息:film b"_s,
                                      u"下载信息失败:film b（www.imdb.com 暂不访问：刚拒绝过；"
-                                     u"check.example 拒绝：要求验证；waf.example 拒绝：防火墙质询（HTTP 202））"_s}));
+                                     u"check.example 拒绝：要求验证；waf.example 拒绝：防火墙质询（HTTP 202））"_s,
+                                     u"查找完成：找到 1 部，未找到 1 部"_s}));
     EXPECT_EQ(library->Counts.LookupsFound, 1);
 }
 
