@@ -21,6 +21,27 @@ QString EditStatusText(const MetadataSave& save, const QString& title) {
     return {};
 }
 
+// Saves the user's `edited` version of `record` (`base`: what the user saw), merged with the file as it is
+// now, puts what the file then holds into the record, tells where it went when not beside the video,
+// and builds the detail view. `files` holds MetadataMutex and is released here. Records never move.
+QString StoreEdit(MovieLibrary& library, MovieRecord& record, const MovieRecord& base, const MovieRecord& edited,
+                  std::unique_lock<std::mutex>& files) {
+    const MetadataSave save = SaveMetadata(library, base, edited, MergeWinner::Ours);
+    MovieRecord stored;
+    {
+        std::lock_guard lock(library.RecordsMutex);
+        CopyMetadata(record, save.Merged);
+        record.SearchKey = save.Merged.SearchKey;
+        record.StoreFolder = save.Merged.StoreFolder;
+        stored = record;
+    }
+    files.unlock();
+    const QString status = EditStatusText(save, stored.DisplayTitle);
+    if (!status.isEmpty())
+        ShowStatus(library, status);
+    return BuildDetailPage(library, stored, QString(), DetailView);
+}
+
 } // namespace
 
 QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
@@ -67,20 +88,7 @@ QString EditMovieInfo(MovieLibrary& library, const QString& argument) {
     // The user changed what the form showed; what a lookup, this computer or another one stored
     // meanwhile stays, unless the user changed that field too.
     const MovieRecord base = library.EditFormBases.take(current.FilePath);
-    const MetadataSave save =
-        SaveMetadata(library, base.FilePath.isEmpty() ? current : base, edited, MergeWinner::Ours);
-    {
-        std::lock_guard lock(library.RecordsMutex);
-        CopyMetadata(*record, save.Merged);
-        record->SearchKey = save.Merged.SearchKey;
-        record->StoreFolder = save.Merged.StoreFolder;
-        edited = *record;
-    }
-    files.unlock();
-    const QString status = EditStatusText(save, edited.DisplayTitle);
-    if (!status.isEmpty())
-        ShowStatus(library, status);
-    return BuildDetailPage(library, edited, QString(), DetailView);
+    return StoreEdit(library, *record, base.FilePath.isEmpty() ? current : base, edited, files);
 }
 
 QString SetWatched(MovieLibrary& library, const QString& argument) {
@@ -92,6 +100,7 @@ QString SetWatched(MovieLibrary& library, const QString& argument) {
     // As an edit stores it: merged with the file as it is now, record and file together, so a lookup
     // running meanwhile and another computer's save keep what they changed.
     std::unique_lock files(library.MetadataMutex);
+    MovieRecord* record = nullptr;
     MovieRecord current;
     {
         std::lock_guard lock(library.RecordsMutex);
@@ -99,27 +108,12 @@ QString SetWatched(MovieLibrary& library, const QString& argument) {
                                   [&](const MovieRecord& m) { return m.FilePath == path; });
         if (found == library.Movies.end())
             return {};
+        record = &*found;
         current = *found;
     }
     MovieRecord edited = current;
     edited.watched = value;
-    const MetadataSave save = SaveMetadata(library, current, edited, MergeWinner::Ours);
-    {
-        std::lock_guard lock(library.RecordsMutex);
-        auto found = std::find_if(library.Movies.begin(), library.Movies.end(),
-                                  [&](const MovieRecord& m) { return m.FilePath == path; });
-        if (found != library.Movies.end()) {
-            CopyMetadata(*found, save.Merged);
-            found->SearchKey = save.Merged.SearchKey;
-            found->StoreFolder = save.Merged.StoreFolder;
-            edited = *found;
-        }
-    }
-    files.unlock();
-    const QString status = EditStatusText(save, edited.DisplayTitle);
-    if (!status.isEmpty())
-        ShowStatus(library, status);
-    return BuildDetailPage(library, edited, QString(), DetailView);
+    return StoreEdit(library, *record, current, edited, files);
 }
 
 void NoteEditFormShown(MovieLibrary& library, const MovieRecord& movie) {
