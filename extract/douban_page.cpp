@@ -8,14 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList YearsIn(const QString& text) {
-    static const QRegularExpression year(u"(?<![0-9])(18[7-9][0-9]|19[0-9][0-9]|20[0-9][0-9])(?![0-9])"_s);
-    QStringList years;
-    for (const QRegularExpressionMatch& match : year.globalMatch(text))
-        years.append(match.captured(1));
-    return years;
-}
-
 // "标签: 值" with an ASCII or a full-width colon; the label empty when there is none.
 std::pair<QString, QString> SplitLabel(const QString& line) {
     qsizetype colon = line.indexOf(u':');

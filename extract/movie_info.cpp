@@ -51,6 +51,11 @@ QStringList MainTextPictures(const HtmlDocument& doc, const VisibleText& shown, 
     return pictures;
 }
 
+// Lines as the overview holds them: each followed by a line feed.
+QString OverviewOfLines(const QStringList& lines) {
+    return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
+}
+
 QString OverviewOf(const PageFacts& facts) {
     QStringList lines = facts.Lines;
     if (!facts.Plot.trimmed().isEmpty()) {
@@ -59,7 +64,7 @@ QString OverviewOf(const PageFacts& facts) {
             if (!line.trimmed().isEmpty())
                 lines.append(line.trimmed());
     }
-    return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
+    return OverviewOfLines(lines);
 }
 
 } // namespace
@@ -101,14 +106,14 @@ InfoPageReading ReadInfoPage(const QString& page, const QString& pageUrl) {
         // A download site's page: its labelled lines are its data.
         reading.Facts = labelled.Facts;
         FillMissing(reading.Facts, data);
-        reading.Overview = labelled.Overview.isEmpty() ? QString() : labelled.Overview.join(u'\n') + u'\n';
+        reading.Overview = OverviewOfLines(labelled.Overview);
     } else {
         reading.Facts = data;
         if (structured)
             FillMissing(reading.Facts, meta);
         reading.Overview = OverviewOf(reading.Facts);
-        if (reading.Overview.isEmpty() && !labelled.Overview.isEmpty())
-            reading.Overview = labelled.Overview.join(u'\n') + u'\n';
+        if (reading.Overview.isEmpty())
+            reading.Overview = OverviewOfLines(labelled.Overview);
     }
     if (candidates.isEmpty() && !mainPictures.isEmpty()) {
         candidates.append(mainPictures.front());

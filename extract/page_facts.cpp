@@ -58,10 +58,16 @@ QString JoinedList(const QStringList& items) {
     return kept.join(u" / "_s);
 }
 
-QString YearIn(const QString& text) {
+QStringList YearsIn(const QString& text) {
     static const QRegularExpression year(u"(?<![0-9])(18[7-9][0-9]|19[0-9][0-9]|20[0-9][0-9])(?![0-9])"_s);
-    const QRegularExpressionMatch match = year.match(text);
-    return match.hasMatch() ? match.captured(1) : QString();
+    QStringList years;
+    for (const QRegularExpressionMatch& match : year.globalMatch(text))
+        years.append(match.captured(1));
+    return years;
+}
+
+QString YearIn(const QString& text) {
+    return YearsIn(text).value(0);
 }
 
 QString EarlierYear(const QString& a, const QString& b) {

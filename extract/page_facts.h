@@ -25,6 +25,9 @@ void FillMissing(PageFacts& into, const PageFacts& from);
 // A list of values as one shown value: items trimmed, empty and repeated ones left out, " / " between.
 QString JoinedList(const QStringList& items);
 
+// Every plausible year (four digits, 1870 to 2099, not inside a longer number) in `text`, in order.
+QStringList YearsIn(const QString& text);
+
 // The first plausible year (four digits, 1870 to 2099, not inside a longer number) in `text`, or empty.
 QString YearIn(const QString& text);
 
