@@ -59,13 +59,19 @@ const QString PageScript = uR"JS(
       if (next) item.replaceChildren.apply(item, Array.from(document.importNode(next, true).childNodes));
     });
   }
+  // Items of a large wall that are not in place yet are replaced once they are.
+  function whenPlaced(then) {
+    if (window.AfterPlaced) window.AfterPlaced(then);
+    else then();
+  }
   window.ReelboardReplaceItems = function (items) {
     if (document.readyState === "loading") { waiting = waiting.concat(items); return; }
-    replace(items);
+    whenPlaced(function () { replace(items); });
   };
   document.addEventListener("DOMContentLoaded", function () {
-    if (waiting.length) replace(waiting);
+    var items = waiting;
     waiting = [];
+    if (items.length) whenPlaced(function () { replace(items); });
   });
 })();
 )JS"_s;

@@ -27,7 +27,10 @@ namespace {
 const char* const ProbeScript = R"(
 (function(){
   if (!/menu\.html$/.test(location.pathname)) return;
-  var bench = window.__wallBench = {first: -1, done: false};
+  var bench = window.__wallBench = {first: -1, placed: -1, done: false};
+  // The wall is whole once its later items, if any, are in place.
+  var whenPlaced = function(then){ (window.AfterPlaced || function(f){ f(); })(then); };
+  document.addEventListener('DOMContentLoaded', function(){ whenPlaced(function(){ bench.placed = Math.round(performance.now()); }); });
   function inView(){
     var images = document.images, lo = 0, hi = images.length, list = [];
     while (lo < hi) { var mid = (lo + hi) >> 1; if (images[mid].getBoundingClientRect().bottom <= 0) lo = mid + 1; else hi = mid; }
@@ -55,14 +58,14 @@ const char* const ProbeScript = R"(
       if ((list.length && !left) || spent > 20000) { clearInterval(timer); then(Math.round(spent), list.length ? left : -1); }
     }, 10);
   }
-  bench.scroll = function(){
+  bench.scroll = function(){ whenPlaced(function(){
     scrollTo(0, document.documentElement.scrollHeight);
     settle(function(endMs, endMissing){
       bench.endMs = endMs; bench.endMissing = endMissing;
       scrollTo(0, 0);
       settle(function(topMs, topMissing){ bench.topMs = topMs; bench.topMissing = topMissing; bench.done = true; });
     });
-  };
+  }); };
 })();
 )";
 
@@ -133,16 +136,17 @@ void ReportWallBenchmark(CMainFrame* frame) {
                                 const double pssAfterScroll = PssMb();
                                 MeasureSortSwitch(frame, [=](qint64 sortMs) {
                                     std::printf(
-                                        "wall_loaded=%d load_ms=%lld first_posters_ms=%d ready_to_loaded_ms=%lld "
+                                        "wall_loaded=%d load_ms=%lld first_posters_ms=%d placed_ms=%d "
+                                        "ready_to_loaded_ms=%lld "
                                         "processes=%d rss_mb=%.1f pss_mb=%.1f scroll_end_ms=%d end_missing=%d "
                                         "scroll_top_ms=%d top_missing=%d pss_after_scroll_mb=%.1f "
                                         "sort_first_posters_ms=%lld\n",
                                         ok ? 1 : 0, static_cast<long long>(loadMs), first.value(u"first"_s).toInt(-1),
-                                        static_cast<long long>(readyMs), memory.processes, memory.rssKb / 1024.0,
-                                        memory.pssKb / 1024.0, scrolled.value(u"endMs"_s).toInt(-1),
-                                        scrolled.value(u"endMissing"_s).toInt(-1), scrolled.value(u"topMs"_s).toInt(-1),
-                                        scrolled.value(u"topMissing"_s).toInt(-1), pssAfterScroll,
-                                        static_cast<long long>(sortMs));
+                                        scrolled.value(u"placed"_s).toInt(-1), static_cast<long long>(readyMs),
+                                        memory.processes, memory.rssKb / 1024.0, memory.pssKb / 1024.0,
+                                        scrolled.value(u"endMs"_s).toInt(-1), scrolled.value(u"endMissing"_s).toInt(-1),
+                                        scrolled.value(u"topMs"_s).toInt(-1), scrolled.value(u"topMissing"_s).toInt(-1),
+                                        pssAfterScroll, static_cast<long long>(sortMs));
                                     std::fflush(stdout);
                                     frame->close();
                                 });

@@ -191,7 +191,9 @@ void CReelboardView::OnLoadFinished(bool ok) {
     }
     const QString file = ShownFile();
     if (ok && restoreScroll_ > 0)
-        page()->runJavaScript(u"window.scrollTo(0, %1)"_s.arg(restoreScroll_));
+        page()->runJavaScript(
+            u"(window.AfterPlaced || function (then) { then(); })(function () { window.scrollTo(0, %1); })"_s.arg(
+                restoreScroll_));
     restoreScroll_ = -1;
     if (ok && (file == u"menu.html"_s || file == u"menu_search.html"_s))
         ReplaceWallItems(changedSinceLoad_);

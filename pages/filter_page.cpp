@@ -43,7 +43,7 @@ QString BuildFilterPage(MovieLibrary& library, const QString& text) {
     const QString controls = WallControls(choice, found);
     const std::vector<MovieRecord> shown = ChosenMovies(std::move(found), choice);
     // Wall items are made from copies: a first item may write a thumbnail, never under the lock.
-    const QString items = MakeWallItems(shown);
+    const QString items = MakeWallPageItems(shown);
     // The head shows the search text again (in the search box), so it goes in as page text.
     const QString head = WallPageHead(EscapeHtml(prepared));
     const QString count = u" 从 %1 部视频中找到符合条件的视频 %2 部 "_s.arg(total).arg(shown.size()) +

@@ -17,6 +17,10 @@ QString WallPageHead(const QString& escapedSearchText);
 // on every core; call it without holding RecordsMutex, on copies of the records.
 QString MakeWallItems(const std::vector<MovieRecord>& records);
 
+// The same items as the body of a wall or filter page: beyond the first screens they come as the text
+// of the script element "later", which the page's head puts in place once the first posters show.
+QString MakeWallPageItems(const std::vector<MovieRecord>& records);
+
 // What the count line of a wall or filter page says after its count: the facet's share of the movies
 // (`shown` of them) and the lookups' counts, each followed by a blank; empty when neither applies.
 QString WallCountExtras(const WallChoice& choice, qsizetype shown, const QString& lookupSummary);

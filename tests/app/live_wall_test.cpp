@@ -5,6 +5,7 @@
 #include "pipeline/build_thread.h"
 #include "pipeline/stages.h"
 #include "tests/app/window_harness.h"
+#include "tests/app/window_test_support.h"
 #include "tests/support/http_server.h"
 #include "tests/support/movie_web.h"
 #include "tests/support/poster_images.h"
@@ -214,4 +215,49 @@ TEST(LiveWall, ARescanDuringLookupsLosesNothing) {
         EXPECT_EQ(stored.Overview, record.Overview) << movie.relative.toStdString();
     }
     EXPECT_LE(library.Counts.LookupsQueued, 12 - 3) << "what the old library found is kept";
+}
+
+TEST(LiveWall, ALargeWallPutsEveryCardInPlaceInOrderAndLateChangesStillShow) {
+    std::vector<TestMovie> movies;
+    for (int i = 0; i < 300; ++i)
+        movies.push_back({u"m%1/Film.%1.mkv"_s.arg(i, 3, 10, QChar(u'0')), u"Film %1"_s.arg(i)});
+    WindowHarness harness(movies);
+    harness.open(QuietPipeline);
+    ASSERT_TRUE(harness.waitForPage(u"menu.html"_s));
+    const auto placed = [&] {
+        return harness.js(u"window.ReelboardPlaced ? document.querySelectorAll('main .d').length : -1"_s).toInt();
+    };
+    const auto inOrder = [&] {
+        return harness
+            .js(u"Array.from(document.querySelectorAll('main .d a.s')).every((a, i) => a.textContent === 'Film ' + i)"_s)
+            .toBool();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return placed() == 300; })) << placed();
+    EXPECT_TRUE(inOrder());
+    // A picture far below waits until the view comes near it.
+    const QString last = u"document.querySelectorAll('main .d img')[299]"_s;
+    EXPECT_FALSE(harness.js(last + u".hasAttribute('src')"_s).toBool());
+    harness.js(u"window.scrollTo(0, document.documentElement.scrollHeight)"_s);
+    EXPECT_TRUE(
+        WaitUntil([&] { return harness.js(last + u".complete && " + last + u".naturalWidth > 0"_s).toBool(); }));
+
+    // A change that arrives while the wall is loaded again, before its later cards are in place, shows too.
+    const auto rename = [&](int index, const QString& title) {
+        QString path;
+        {
+            std::lock_guard lock(harness.library().RecordsMutex);
+            MovieRecord& record = harness.library().Movies[size_t(index)];
+            record.Title = title;
+            path = record.FilePath;
+        }
+        harness.library().Host.MovieChanged(path);
+    };
+    harness.extCommand(3, QString());
+    rename(290, u"Renamed Late"_s);
+    ASSERT_TRUE(harness.waitForPage(u"menu.html"_s));
+    EXPECT_TRUE(WaitUntil([&] {
+        return harness.js(u"document.querySelectorAll('main .d a.s')[290].textContent"_s).toString() ==
+               u"Renamed Late"_s;
+    }));
+    EXPECT_EQ(placed(), 300);
 }

@@ -129,7 +129,11 @@ TEST(WallPage, MakesMissingThumbnailsForALargeWall) {
         EXPECT_EQ(page.contains(u"<img src='"_s + EscapeHtml(FileUrl(thumbnail)) + u'\''), i % 3 != 0) << i;
     }
     EXPECT_EQ(page.count(u"<img src=''"_s), 50);
-    // Items stay in vector order.
+    // Items stay in vector order: the first 64 as markup, the rest as the text the page puts in place.
+    const qsizetype later = page.indexOf(u"<script type=text/x-wall-items id=later><div class=d>"_s);
+    ASSERT_GT(later, 0);
+    EXPECT_LT(page.indexOf(u"m63.avi&quot;"_s), later);
+    EXPECT_GT(page.indexOf(u"m64.avi&quot;"_s), later);
     EXPECT_LT(page.indexOf(u"m9.avi&quot;"_s), page.indexOf(u"m10.avi&quot;"_s));
     EXPECT_LT(page.indexOf(u"m148.avi&quot;"_s), page.indexOf(u"m149.avi&quot;"_s));
 }
@@ -158,7 +162,7 @@ TEST(WallPage, ConcurrentBuildsAndEditsNeverLeaveAHalfWrittenPage) {
         BuildWallPage(library);
         const QString page = Page(folder);
         EXPECT_EQ(page.count(u"<div class=d>"_s), 300);
-        EXPECT_TRUE(page.endsWith(u"</a></div>\n"_s));
+        EXPECT_TRUE(page.endsWith(u"</a></div>\n</script>\n<script>PlaceLaterItems()</script>\n"_s));
     }
     builder.join();
     done = true;
